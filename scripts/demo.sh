@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs VelloPanel with "-servicestart" under wine64 on the sample kit.
+# With a usable DISPLAY the window shows there until it is closed; without
+# one it runs on a private Xvfb screen and a screenshot is saved to
+# build/demo/VelloPanel.png.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" x86_64
+bin="$root/build/x86_64/bin"
+demo="$root/build/demo"
+state="$root/build/demo-wine"
+harness="$root/scripts/wine/harness.sh"
+
+rm -rf "$demo"
+mkdir -p "$demo"
+cp "$bin/VelloPanel.exe" "$bin/VelloService.exe" "$demo/"
+if [ -x "$root/kit/assemble.sh" ]; then
+    "$root/kit/assemble.sh" "$demo"
+else
+    python3 "$root/scripts/demo_fallback_kit.py" "$demo"
+fi
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    export USE_DISPLAY="$DISPLAY"
+    screenshot=
+else
+    unset USE_DISPLAY
+    screenshot="$demo/VelloPanel.png"
+fi
+trap '"$harness" stop "$state" >/dev/null' EXIT
+"$harness" start "$state" "$bin/vello_keepalive.exe"
+
+if [ -z "$screenshot" ]; then
+    "$harness" run "$state" "$demo/VelloPanel.exe" -servicestart
+    exit 0
+fi
+"$harness" run "$state" "$demo/VelloPanel.exe" -servicestart &
+sleep "${DEMO_WAIT:-8}"
+DISPLAY=":$(cat "$state/display")" import -window root "$screenshot"
+echo "demo: screenshot saved to $screenshot"

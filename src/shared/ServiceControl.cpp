@@ -1,0 +1,61 @@
+#include "ServiceControl.h"
+
+#include "ScopedWin.h"
+#include "Variant.h"
+
+namespace {
+
+constexpr int kPolls = 30;
+constexpr DWORD kPollMs = 300;
+
+DWORD ManagerRights() {
+    return variant::kPanel ? SC_MANAGER_CONNECT : SC_MANAGER_ALL_ACCESS;
+}
+
+DWORD ServiceRights(DWORD code) {
+    if (variant::kPanel && code >= 128) return SERVICE_QUERY_STATUS | SERVICE_USER_DEFINED_CONTROL;
+    return SERVICE_ALL_ACCESS;
+}
+
+bool WaitForState(SC_HANDLE service, DWORD wanted) {
+    for (int poll = 0; poll < kPolls; ++poll) {
+        SERVICE_STATUS status = {};
+        if (::QueryServiceStatus(service, &status) && status.dwCurrentState == wanted) return true;
+        ::Sleep(kPollMs);
+    }
+    return false;
+}
+
+int Stop(SC_HANDLE service, const SERVICE_STATUS& status) {
+    if (status.dwCurrentState == SERVICE_STOPPED) return kServiceDone;
+    SERVICE_STATUS ignored = {};
+    if (!::ControlService(service, SERVICE_CONTROL_STOP, &ignored)) return kServiceStopRequestFailed;
+    return WaitForState(service, SERVICE_STOPPED) ? kServiceDone : kServiceStopTimedOut;
+}
+
+int Start(SC_HANDLE service, const SERVICE_STATUS& status) {
+    if (status.dwCurrentState == SERVICE_RUNNING) return kServiceDone;
+    if (!::StartServiceW(service, 0, nullptr)) return kServiceStartFailed;
+    return WaitForState(service, SERVICE_RUNNING) ? kServiceDone : kServiceStartTimedOut;
+}
+
+}  // namespace
+
+int ControlTheService(const wchar_t* serviceName, DWORD code) {
+    win::ServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, ManagerRights()));
+    if (!manager) return kServiceOpenManagerFailed;
+    win::ServiceHandle service(::OpenServiceW(manager.get(), serviceName, ServiceRights(code)));
+    if (!service) return kServiceOpenServiceFailed;
+    SERVICE_STATUS status = {};
+    if (!::QueryServiceStatus(service.get(), &status)) return kServiceQueryFailed;
+
+    switch (code) {
+    case SERVICE_CONTROL_STOP: return Stop(service.get(), status);
+    case SERVICE_CONTROL_START: return Start(service.get(), status);
+    default: {
+        SERVICE_STATUS ignored = {};
+        ::ControlService(service.get(), code, &ignored);  // result not looked at
+        return kServiceDone;
+    }
+    }
+}

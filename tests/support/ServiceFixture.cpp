@@ -1,0 +1,68 @@
+#include "TestSupport.h"
+
+namespace vt {
+
+StandInService::StandInService(const std::wstring& name) : name_(name) {
+    std::wstring exe = dir_ / L"VelloService.exe";
+    if (!::CopyFileW(BinPath(L"VelloService.exe").c_str(), exe.c_str(), FALSE)) return;
+    StopAndWait();
+    RunResult r = RunDebugged(L"\"" + exe + L"\" /Service " + name_, 30000);
+    registered_ = r.started && !r.timedOut && r.exitCode == 0;
+}
+
+StandInService::~StandInService() {
+    StopAndWait();
+    RunDebugged(L"\"" + dir_ / L"VelloService.exe" + L"\" /Remove " + name_, 30000);
+}
+
+std::vector<std::wstring> StandInService::Log() const {
+    std::wstring text = Widen(ReadFileBytes(dir_ / (name_ + L".log")));
+    std::vector<std::wstring> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find(L"\r\n", pos);
+        if (end == std::wstring::npos) end = text.size();
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
+}
+
+void StandInService::ClearLog() const { ::DeleteFileW((dir_ / (name_ + L".log")).c_str()); }
+
+void StandInService::Set(const std::wstring& key, int value) const {
+    ::WritePrivateProfileStringW(L"Behaviour", key.c_str(), std::to_wstring(value).c_str(),
+                                 (dir_ / (name_ + L".ini")).c_str());
+}
+
+DWORD StandInService::State() const {
+    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return 0;
+    DWORD state = 0;
+    SC_HANDLE service = ::OpenServiceW(manager, name_.c_str(), SERVICE_QUERY_STATUS);
+    if (service) {
+        SERVICE_STATUS status = {};
+        if (::QueryServiceStatus(service, &status)) state = status.dwCurrentState;
+        ::CloseServiceHandle(service);
+    }
+    ::CloseServiceHandle(manager);
+    return state;
+}
+
+void StandInService::StopAndWait() const {
+    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return;
+    SC_HANDLE service = ::OpenServiceW(manager, name_.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS);
+    if (service) {
+        SERVICE_STATUS status = {};
+        ::ControlService(service, SERVICE_CONTROL_STOP, &status);
+        for (int i = 0; i < 300; ++i) {
+            if (!::QueryServiceStatus(service, &status) || status.dwCurrentState == SERVICE_STOPPED) break;
+            ::Sleep(100);
+        }
+        ::CloseServiceHandle(service);
+    }
+    ::CloseServiceHandle(manager);
+}
+
+}  // namespace vt
