@@ -18,5 +18,25 @@ for exe in "$dir"/bin/Vello*.exe; do
         esac
     done
 done
+# The stand-in device library binds by plain name on 32-bit Windows: every
+# export it must offer is there, undecorated.
+root=$(cd "$(dirname "$0")/.." && pwd)
+lib="$dir/bin/DLLKQ_UsbAudio73xx_x32.dll"
+if [ -f "$lib" ]; then
+    exported=$(i686-w64-mingw32-objdump -p "$lib" | awk '/Ordinal\/Name Pointer/ {on = 1; next} on && /^\t\[/ {print $NF} on && /^$/ {on = 0}' | sort)
+    wanted=$(sort "$root/standins/devicelib/DLLKQ_UsbAudio73xx.names")
+    if [ "$exported" != "$wanted" ]; then
+        echo "check-release: the stand-in device library does not export exactly its undecorated names" >&2
+        status=1
+    fi
+fi
+# The simulated device is for tests only.
+for exe in "$dir"/bin/Vello*.exe; do
+    [ -f "$exe" ] || continue
+    if grep -q "one simulated device at a time" "$exe"; then
+        echo "check-release: $(basename "$exe") contains the simulated device" >&2
+        status=1
+    fi
+done
 [ $status -eq 0 ] && echo "check-release: 32-bit programs are self-contained"
 exit $status
