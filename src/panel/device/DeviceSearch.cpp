@@ -1,0 +1,52 @@
+#include "panel/device/DeviceSearch.h"
+
+#include <setupapi.h>
+
+#include <cwchar>
+#include <memory>
+
+#include "shared/ScopedWin.h"
+
+namespace {
+
+struct DeviceInfoListTraits {
+    static HDEVINFO Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HDEVINFO h) { ::SetupDiDestroyDeviceInfoList(h); }
+};
+using DeviceInfoList = win::Scoped<HDEVINFO, DeviceInfoListTraits>;
+
+// The first string of the device's hardware-ID list; empty when it has none
+// or it cannot be read. The buffer gets spare zero bytes, so a list that the
+// system returns without its terminators still ends inside it.
+std::wstring FirstHardwareId(HDEVINFO set, SP_DEVINFO_DATA& device) {
+    DWORD required = 0;
+    if (::SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_HARDWAREID, nullptr, nullptr, 0, &required) ||
+        ::GetLastError() != ERROR_INSUFFICIENT_BUFFER || required == 0)
+        return {};
+    const DWORD size = 2 * required + 4;
+    std::unique_ptr<BYTE[]> buffer(new BYTE[size]());
+    DWORD type = 0;
+    if (!::SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_HARDWAREID, &type, buffer.get(), size, nullptr))
+        return {};
+    const auto* text = reinterpret_cast<const wchar_t*>(buffer.get());
+    return std::wstring(text, wcsnlen(text, size / sizeof(wchar_t)));
+}
+
+}  // namespace
+
+int FindDeviceByHardwareId(const GUID& classGuid, const wchar_t* lengthTemplate, const HardwareIdMatcher& match,
+                           std::wstring* hardwareId) {
+    const size_t length = std::wcslen(lengthTemplate);
+    DeviceInfoList set(::SetupDiGetClassDevsW(&classGuid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
+    if (!set) return 0;
+    SP_DEVINFO_DATA device = {};
+    device.cbSize = sizeof(SP_DEVINFO_DATA);
+    for (DWORD index = 0; ::SetupDiEnumDeviceInfo(set.get(), index, &device); ++index) {
+        std::wstring id = FirstHardwareId(set.get(), device);
+        if (id.empty() || id.size() != length) continue;
+        if (!match(id)) continue;
+        if (hardwareId) *hardwareId = id;
+        return 1;
+    }
+    return 0;
+}
