@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <cwctype>
 #include <functional>
 
 #include "DeviceTestSupport.h"
@@ -183,6 +184,22 @@ TEST(DeviceLibraryBinding, GettersAnswerFromTheDeviceStateAndFailuresLeaveOutput
     EXPECT_EQ(value, 0x11);
     EXPECT_EQ(fnDLLKQ_Read_Register_ById(0x100, &value, 0), 0);
     EXPECT_EQ(value, 0x42);
+}
+
+// A test that knows only the folder it put the library in reaches the same
+// channel as the library itself, whatever the spelling of the path.
+TEST(DeviceLibraryBinding, ControlChannelIsFoundByTheLibraryFolder) {
+    devtest::BoundLibrary();
+    std::wstring folder = vt::BinDir();  // ends with '\'
+    for (wchar_t& c : folder) c = static_cast<wchar_t>(towupper(c));
+    devlibsim::LibraryControl byFolder(folder);
+    ASSERT_TRUE(byFolder.ok());
+    byFolder.ClearLog();
+    ASSERT_EQ(fnDLLKQ_SetEQ_OnOff_ById(1, 0), 0);
+    auto calls = byFolder.Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].name, "DLLKQ_SetEQ_OnOff_ById");
+    EXPECT_EQ(byFolder.Snapshot().eqEnabled, 1);
 }
 
 // The callback runs on the library's own thread with the injected reports,

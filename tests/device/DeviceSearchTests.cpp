@@ -163,7 +163,7 @@ TEST(DeviceSearch, NothingIsFoundWithoutAVerifiedEntry) {
     };
     const Case cases[] = {
         {"empty list", {}},
-        {"entry with a changed cipher", {"USB\\VID_7E57&PID_D1XX&REV_0100&MI_00,NTEmjBIua435XKhYBfomf9s5du37q/2+m7e55wWY6+rDlgV5cUkENB=="}},
+        {"entry with a changed cipher", {"USB\\VID_7E57&PID_D1XX&REV_0100&MI_00,MTEmjBIua435XKhYBfomf9s5du37q/2+m7e55wWY6+rDlgV5cUkENA=="}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
