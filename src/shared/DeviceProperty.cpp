@@ -1,0 +1,105 @@
+#include "DeviceProperty.h"
+
+#include <cstring>
+#include <cwchar>
+#include <new>
+#include <string>
+
+namespace {
+
+const DeviceInstallerApi* g_replacement = nullptr;
+
+void WINAPI SystemSleep(DWORD ms) { ::Sleep(ms); }
+
+DeviceInstallerApi CurrentApi() {
+    if (g_replacement) return *g_replacement;
+    return {::SetupDiSetClassInstallParamsW, ::SetupDiCallClassInstaller,
+            ::SetupDiGetDeviceInstallParamsW, SystemSleep};
+}
+
+// 0 done, 1 setting the parameters failed, 2 the class installer failed.
+int ChangeState(const DeviceInstallerApi& api, HDEVINFO set, PSP_DEVINFO_DATA device,
+                DWORD stateChange, DWORD scope) {
+    SP_PROPCHANGE_PARAMS params = {};
+    params.ClassInstallHeader.cbSize = sizeof(SP_CLASSINSTALL_HEADER);
+    params.ClassInstallHeader.InstallFunction = DIF_PROPERTYCHANGE;
+    params.StateChange = stateChange;
+    params.Scope = scope;
+    params.HwProfile = 0;
+    if (!api.setClassInstallParams(set, device, &params.ClassInstallHeader, sizeof(params)))
+        return 1;
+    if (!api.callClassInstaller(DIF_PROPERTYCHANGE, set, device)) return 2;
+    return 0;
+}
+
+constexpr DWORD kTrailingZeros = 4;
+
+}  // namespace
+
+const DeviceInstallerApi* ReplaceDeviceInstallerApi(const DeviceInstallerApi* api) {
+    const DeviceInstallerApi* previous = g_replacement;
+    g_replacement = api;
+    return previous;
+}
+
+std::unique_ptr<BYTE[]> GetDeviceRegistryProperty(HDEVINFO set, PSP_DEVINFO_DATA device,
+                                                  DWORD property, DWORD* type, DWORD* size) {
+    DWORD required = 0;
+    if (::SetupDiGetDeviceRegistryPropertyW(set, device, property, nullptr, nullptr, 0,
+                                            &required) ||
+        ::GetLastError() != ERROR_INSUFFICIENT_BUFFER || required == 0)
+        return nullptr;
+    // Twice the size the system asks for, and zeroed: the data always ends in
+    // at least four zero bytes, also when it changed between the two calls.
+    const DWORD capacity = 2 * required + kTrailingZeros;
+    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[capacity]());
+    if (!buffer) return nullptr;
+    DWORD returned = 0;
+    if (!::SetupDiGetDeviceRegistryPropertyW(set, device, property, type, buffer.get(),
+                                             capacity - kTrailingZeros, &returned))
+        return nullptr;
+    if (size) *size = returned;
+    return buffer;
+}
+
+int DevicePropertyContains(HDEVINFO set, PSP_DEVINFO_DATA device, const wchar_t* name,
+                           DWORD property) {
+    DWORD type = 0;
+    DWORD size = 0;
+    std::unique_ptr<BYTE[]> data = GetDeviceRegistryProperty(set, device, property, &type, &size);
+    if (!data || type != REG_MULTI_SZ) return 0;
+    const wchar_t* text = reinterpret_cast<const wchar_t*>(data.get());
+    const size_t units = size / sizeof(wchar_t);
+    // Each string ends at its NUL or at the end of the data; an empty string
+    // ends the list.
+    for (size_t pos = 0; pos < units && text[pos] != L'\0';) {
+        size_t end = pos;
+        while (end < units && text[end] != L'\0') ++end;
+        std::wstring entry(text + pos, end - pos);
+        if (_wcsicmp(entry.c_str(), name) == 0) return 1;
+        pos = end + 1;
+    }
+    return 0;
+}
+
+int DisableDevice(HDEVINFO set, PSP_DEVINFO_DATA device) {
+    return ChangeState(CurrentApi(), set, device, DICS_DISABLE, DICS_FLAG_CONFIGSPECIFIC);
+}
+
+int EnableDevice(HDEVINFO set, PSP_DEVINFO_DATA device) {
+    const DeviceInstallerApi api = CurrentApi();
+    int result = ChangeState(api, set, device, DICS_ENABLE, DICS_FLAG_GLOBAL);
+    if (result != 0) return result;  // 1 or 2
+    result = ChangeState(api, set, device, DICS_ENABLE, DICS_FLAG_CONFIGSPECIFIC);
+    if (result != 0) return result + 2;  // 3 or 4
+    SP_DEVINSTALL_PARAMS_W params = {};
+    params.cbSize = sizeof(params);
+    if (!api.getDeviceInstallParams(set, device, &params)) return kDeviceGetParamsFailed;
+    return (params.Flags & DI_NEEDREBOOT) ? kDeviceNeedsReboot : kDeviceChanged;
+}
+
+bool RestartDevice(HDEVINFO set, PSP_DEVINFO_DATA device) {
+    DisableDevice(set, device);
+    CurrentApi().sleep(1000);
+    return EnableDevice(set, device) == kDeviceChanged;
+}

@@ -1,0 +1,61 @@
+// Registry writers and readers under HKEY_LOCAL_MACHINE. Keys are opened
+// without a 64-bit view flag: on 64-bit Windows the 32-bit programs land in
+// the 32-bit view. String values are written with their terminating NUL.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Result of the writers: 0 written, 1 the key cannot be created or the value
+// cannot be written.
+enum RegistryWriteResult : int {
+    kRegWritten = 0,
+    kRegWriteFailed = 1,
+};
+
+// REG_SZ / REG_DWORD under HKLM\SOFTWARE\<subKey>; the key is created when missing.
+int WriteRegistryString(const std::wstring& subKey, const std::wstring& name,
+                        const std::wstring& text);
+int WriteRegistryDWORD(const std::wstring& subKey, const std::wstring& name, DWORD value);
+
+// Results of ReadRegistryDWORD.
+enum RegistryReadResult : int {
+    kRegRead = 0,
+    kRegKeyCreated = 1,    // the key did not exist (it is now created, empty),
+                           // or it can be neither opened nor created
+    kRegValueMissing = 2,  // the value cannot be read as four bytes
+};
+// value is untouched unless 0 is returned.
+int ReadRegistryDWORD(const std::wstring& subKey, const std::wstring& name, DWORD& value);
+
+// The kernel driver's service key SYSTEM\CurrentControlSet\Services\<name>
+// (on-demand start, normal error control, image System32\DRIVERS\<name>.sys).
+// 0 written; 1 the key cannot be created or a value cannot be written.
+int CreateDriverServiceKey(const std::wstring& driverName);
+
+namespace INSTALL_MGR {
+// The uninstall entry: its key (under HKLM) and the five values written into it.
+struct _REG_UNINSTALL_INFO {
+    std::wstring KeyPath;
+    std::wstring DisplayName;
+    std::wstring UninstallString;
+    std::wstring DisplayIcon;
+    std::wstring DisplayVersion;
+    std::wstring Publisher;
+};
+using REG_UNINSTALL_INFO = _REG_UNINSTALL_INFO;
+}  // namespace INSTALL_MGR
+
+// Opens or creates the entry's key and writes DisplayName, UninstallString,
+// DisplayIcon, DisplayVersion and Publisher. false when the key can be
+// neither opened nor created or a value cannot be written.
+bool WriteUninstallInfo(const INSTALL_MGR::_REG_UNINSTALL_INFO& info);
+
+// REG_SZ under HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run.
+// 0 written; 1 the key cannot be opened or the value cannot be written.
+int WriteRunValue(const std::wstring& name, const std::wstring& commandLine);
+
+// A REG_SZ value's text from raw value data: at most byteCount / 2
+// characters, ending at the first NUL. Odd trailing bytes are ignored.
+std::wstring RegistryTextFromBytes(const BYTE* data, DWORD byteCount);
