@@ -11,10 +11,7 @@
 #include "DeviceTestSupport.h"
 #include "panel/device/DeviceSearch.h"
 
-#if __has_include("shared/DeviceIdMgr.h")
 #include "shared/DeviceIdMgr.h"
-#define VELLO_HAVE_DEVICE_ID_LIST 1
-#endif
 
 namespace {
 
@@ -24,7 +21,6 @@ const char* const kLowerPattern = "usb\\vid_7e57&pid_e2xx&rev_0100&mi_00,Wi7DHy3
 constexpr GUID kMediaClass = {0x4d36e96c, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 constexpr wchar_t kPhantomName[] = L"VELLODEVSEARCH";
 
-#ifdef VELLO_HAVE_DEVICE_ID_LIST
 // The supported-device list, loaded from an AudioConfig.cfg section.
 class SupportedList {
 public:
@@ -41,39 +37,6 @@ private:
     vt::TempDir dir_;
     DEVICEID_MGR::CDeviceIdMgr list_;
 };
-#else
-// Until the shared device-ID list is in the tree: the panel's matching rule
-// over the entries' patterns (both sides upper-cased, 'X' any one character).
-class SupportedList {
-public:
-    struct Patterns {
-        std::vector<std::wstring> upper;
-        int MatchHardwareId(const std::wstring& id) const {
-            std::wstring wanted = Upper(id);
-            for (const std::wstring& p : upper) {
-                if (p.size() != wanted.size()) continue;
-                std::wstring copy = wanted;
-                for (size_t i = 0; i < p.size(); ++i)
-                    if (p[i] == L'X') copy[i] = L'X';
-                if (copy == p) return 1;
-            }
-            return 0;
-        }
-        static std::wstring Upper(std::wstring s) {
-            for (wchar_t& c : s)
-                if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-            return s;
-        }
-    };
-    explicit SupportedList(const std::vector<std::string>& entries) {
-        for (const std::string& e : entries) list_.upper.push_back(Patterns::Upper(vt::Widen(e.substr(0, e.find(',')))));
-    }
-    const Patterns& get() const { return list_; }
-
-private:
-    Patterns list_;
-};
-#endif
 
 std::vector<BYTE> MultiString(const std::vector<std::wstring>& strings) {
     std::wstring all;
@@ -167,9 +130,6 @@ TEST(DeviceSearch, NothingIsFoundWithoutAVerifiedEntry) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-#ifndef VELLO_HAVE_DEVICE_ID_LIST
-        if (!c.entries.empty()) continue;  // the cipher check belongs to the shared list
-#endif
         SupportedList list(c.entries);
         std::wstring found;
         EXPECT_EQ(Find(list, &found), 0);

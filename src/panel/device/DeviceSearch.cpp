@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <memory>
 
+#include "shared/DeviceProperty.h"
 #include "shared/ScopedWin.h"
 
 namespace {
@@ -16,19 +17,12 @@ struct DeviceInfoListTraits {
 using DeviceInfoList = win::Scoped<HDEVINFO, DeviceInfoListTraits>;
 
 // The first string of the device's hardware-ID list; empty when it has none
-// or it cannot be read. The buffer gets spare zero bytes, so a list that the
-// system returns without its terminators still ends inside it.
+// or it cannot be read.
 std::wstring FirstHardwareId(HDEVINFO set, SP_DEVINFO_DATA& device) {
-    DWORD required = 0;
-    if (::SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_HARDWAREID, nullptr, nullptr, 0, &required) ||
-        ::GetLastError() != ERROR_INSUFFICIENT_BUFFER || required == 0)
-        return {};
-    const DWORD size = 2 * required + 4;
-    std::unique_ptr<BYTE[]> buffer(new BYTE[size]());
-    DWORD type = 0;
-    if (!::SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_HARDWAREID, &type, buffer.get(), size, nullptr))
-        return {};
-    const auto* text = reinterpret_cast<const wchar_t*>(buffer.get());
+    DWORD size = 0;
+    std::unique_ptr<BYTE[]> data = GetDeviceRegistryProperty(set, &device, SPDRP_HARDWAREID, nullptr, &size);
+    if (!data) return {};
+    const auto* text = reinterpret_cast<const wchar_t*>(data.get());
     return std::wstring(text, wcsnlen(text, size / sizeof(wchar_t)));
 }
 
