@@ -79,6 +79,10 @@ struct MenuTraits {
     static HMENU Invalid() { return nullptr; }
     static void Close(HMENU h) { ::DestroyMenu(h); }
 };
+struct FindTraits {  // FindFirstFile searches
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::FindClose(h); }
+};
 struct ImageListTraits {
     static HIMAGELIST Invalid() { return nullptr; }
     static void Close(HIMAGELIST h) { ::ImageList_Destroy(h); }
@@ -106,6 +110,7 @@ using Icon = Scoped<HICON, IconTraits>;
 using Menu = Scoped<HMENU, MenuTraits>;
 using Dc = Scoped<HDC, DcTraits>;
 using ImageList = Scoped<HIMAGELIST, ImageListTraits>;
+using FindHandle = Scoped<HANDLE, FindTraits>;
 using EnhMetaFile = Scoped<HENHMETAFILE, EnhMetaFileTraits>;
 using Window = Scoped<HWND, WindowTraits>;
 

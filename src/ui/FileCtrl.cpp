@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "SysUtils.h"
+#include "shared/ScopedWin.h"
 
 namespace ui {
 
@@ -28,15 +29,15 @@ std::vector<std::wstring> SortedSubFolders(const std::wstring& folder) {
     if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';
     WIN32_FIND_DATAW fd;
-    HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd,
-                                     FindExSearchLimitToDirectories, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) return names;
+    win::FindHandle find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd,
+                                            FindExSearchLimitToDirectories, nullptr, 0));
+    if (!find) return names;
     do {
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
         if (wcscmp(fd.cFileName, L".") == 0 || wcscmp(fd.cFileName, L"..") == 0) continue;
         names.push_back(fd.cFileName);
-    } while (::FindNextFileW(find, &fd));
-    ::FindClose(find);
+    } while (::FindNextFileW(find.get(), &fd));
+    find.reset();
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
         return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_LESS_THAN;
     });

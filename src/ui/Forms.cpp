@@ -49,7 +49,7 @@ TForm::TForm(TComponent* owner, const wchar_t* windowClass)
     if (Application && Application->Icon().Handle()) SetIcon(Application->Icon());
 }
 
-TForm::~TForm() { DestroyHandle(); }
+TForm::~TForm() = default;
 
 void TForm::AfterConstruction() {
     if (OnCreate) OnCreate(this);
@@ -214,9 +214,13 @@ void TForm::Close() {
 void TForm::Release() { ::PostMessageW(hwnd_, ReleaseMessage(), 0, 0); }
 
 namespace {
+// The windows a modal form disables; enabled again on every way out.
 struct DisabledWindows {
     HWND keep;
     std::vector<HWND> windows;
+    ~DisabledWindows() {
+        for (HWND h : windows) ::EnableWindow(h, TRUE);
+    }
 };
 
 BOOL CALLBACK DisableOne(HWND hwnd, LPARAM lParam) {
@@ -238,17 +242,24 @@ int TForm::ShowModal() {
     modalResult_ = mrNone;
     Show();
     ::SetActiveWindow(hwnd_);
-    for (;;) {
-        while (modalResult_ == mrNone && !(Application && Application->Terminated())) {
-            if (!Application || !Application->HandleMessage()) ::WaitMessage();
+    try {
+        for (;;) {
+            while (modalResult_ == mrNone && !(Application && Application->Terminated())) {
+                if (!Application || !Application->HandleMessage()) ::WaitMessage();
+            }
+            if (modalResult_ == mrNone) modalResult_ = mrCancel;  // the program ends
+            TCloseAction action = TCloseAction::caHide;
+            if (OnClose) OnClose(this, action);
+            if (action != TCloseAction::caNone || (Application && Application->Terminated())) break;
+            modalResult_ = mrNone;
         }
-        if (modalResult_ == mrNone) modalResult_ = mrCancel;  // the program ends
-        TCloseAction action = TCloseAction::caHide;
-        if (OnClose) OnClose(this, action);
-        if (action != TCloseAction::caNone || (Application && Application->Terminated())) break;
-        modalResult_ = mrNone;
+    } catch (...) {
+        modal_ = false;
+        Hide();
+        throw;
     }
     for (HWND h : disabled.windows) ::EnableWindow(h, TRUE);
+    disabled.windows.clear();
     Hide();
     modal_ = false;
     if (previous && ::IsWindow(previous)) ::SetActiveWindow(previous);

@@ -64,6 +64,8 @@ protected:
     }
     void Press(int x, int y) {
         MoveTo(x, y);
+        POINT p = form->ClientToScreen(POINT{x, y});
+        EXPECT_EQ(form->Handle(), ::GetAncestor(::WindowFromPoint(p), GA_ROOT)) << "another window covers the form";
         SendAt(form->ClientToScreen(POINT{x, y}), MOUSEEVENTF_LEFTDOWN);
         uitest::Pump(30);
     }
