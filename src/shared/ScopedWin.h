@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <commctrl.h>
 #include <utility>
 
 namespace win {
@@ -78,6 +79,26 @@ struct MenuTraits {
     static HMENU Invalid() { return nullptr; }
     static void Close(HMENU h) { ::DestroyMenu(h); }
 };
+struct FindTraits {  // FindFirstFile searches
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::FindClose(h); }
+};
+struct ImageListTraits {
+    static HIMAGELIST Invalid() { return nullptr; }
+    static void Close(HIMAGELIST h) { ::ImageList_Destroy(h); }
+};
+struct DcTraits {  // memory and created device contexts
+    static HDC Invalid() { return nullptr; }
+    static void Close(HDC h) { ::DeleteDC(h); }
+};
+struct EnhMetaFileTraits {
+    static HENHMETAFILE Invalid() { return nullptr; }
+    static void Close(HENHMETAFILE h) { ::DeleteEnhMetaFile(h); }
+};
+struct WindowTraits {
+    static HWND Invalid() { return nullptr; }
+    static void Close(HWND h) { ::DestroyWindow(h); }
+};
 
 using FileHandle = Scoped<HANDLE, HandleTraits>;
 using Handle = Scoped<HANDLE, KernelHandleTraits>;
@@ -87,6 +108,51 @@ using Module = Scoped<HMODULE, ModuleTraits>;
 using GdiObject = Scoped<HGDIOBJ, GdiTraits>;
 using Icon = Scoped<HICON, IconTraits>;
 using Menu = Scoped<HMENU, MenuTraits>;
+using Dc = Scoped<HDC, DcTraits>;
+using ImageList = Scoped<HIMAGELIST, ImageListTraits>;
+using FindHandle = Scoped<HANDLE, FindTraits>;
+using EnhMetaFile = Scoped<HENHMETAFILE, EnhMetaFileTraits>;
+using Window = Scoped<HWND, WindowTraits>;
+
+// A window's device context from GetDC, released on every path.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+    ~WindowDc() { if (dc_) ::ReleaseDC(hwnd_, dc_); }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const noexcept { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// Selects an object into a device context and puts the previous one back.
+class Select {
+public:
+    Select(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(::SelectObject(dc, object)) {}
+    ~Select() { if (old_ && old_ != HGDI_ERROR) ::SelectObject(dc_, old_); }
+    Select(const Select&) = delete;
+    Select& operator=(const Select&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// Saves a device context's state and restores it.
+class SavedDc {
+public:
+    explicit SavedDc(HDC dc) noexcept : dc_(dc), id_(::SaveDC(dc)) {}
+    ~SavedDc() { if (id_) ::RestoreDC(dc_, id_); }
+    SavedDc(const SavedDc&) = delete;
+    SavedDc& operator=(const SavedDc&) = delete;
+
+private:
+    HDC dc_;
+    int id_;
+};
 
 // COM interface pointer owner.
 template <typename I>

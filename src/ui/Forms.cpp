@@ -1,5 +1,8 @@
 #include "Forms.h"
 
+#include <commctrl.h>
+
+#include "Menus.h"
 #include "shared/ScopedWin.h"
 
 namespace ui {
@@ -8,26 +11,45 @@ TApplication* Application = nullptr;
 static TScreen g_screen;
 TScreen* Screen = &g_screen;
 
+namespace {
+UINT ReleaseMessage() {
+    static const UINT id = ::RegisterWindowMessageW(L"ui.TForm.Release");
+    return id;
+}
+}  // namespace
+
+void HandleCurrentException() noexcept {
+    try {
+        try {
+            throw;
+        } catch (const Exception& e) {
+            if (Application) Application->ShowException(e);
+        } catch (const std::exception& e) {
+            std::string what = e.what();
+            if (Application) Application->ShowException(Exception(std::wstring(what.begin(), what.end())));
+        } catch (...) {
+            if (Application) Application->ShowException(Exception(L""));
+        }
+    } catch (...) {
+        // Showing the error failed as well; nothing more can be done here.
+    }
+}
+
 // ---------------------------------------------------------------- TForm
 
-TForm::TForm(TComponent* owner, const wchar_t* windowClass) : TWinControl(owner) {
+TForm::TForm(TComponent* owner, const wchar_t* windowClass)
+    : TCustomControl(owner), windowClass_(windowClass) {
     visible_ = false;
-    RegisterClassOnce(windowClass, CS_DBLCLKS, nullptr);
-    HWND ownerWnd = nullptr;
-    ::CreateWindowExW(0, windowClass, L"", WS_POPUP | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                      320, 240, ownerWnd, nullptr, ::GetModuleHandleW(nullptr), this);
-    if (!hwnd_) throw EOutOfResources(L"Error creating window: " + SysErrorMessage(::GetLastError()));
-    RECT r;
-    ::GetWindowRect(hwnd_, &r);
-    left_ = r.left;
-    top_ = r.top;
-    width_ = r.right - r.left;
-    height_ = r.bottom - r.top;
+    width_ = 320;
+    height_ = 240;
+    CreateHandle();
+    UpdateBounds();
     ApplyStyle();
+    icon_.OnChange = [this] { SetIcon(icon_); };
     if (Application && Application->Icon().Handle()) SetIcon(Application->Icon());
 }
 
-TForm::~TForm() { DestroyHandle(); }
+TForm::~TForm() = default;
 
 void TForm::AfterConstruction() {
     if (OnCreate) OnCreate(this);
@@ -37,36 +59,46 @@ void TForm::BeforeDestruction() {
     if (OnDestroy) OnDestroy(this);
 }
 
-std::wstring TForm::Caption() const {
-    int n = ::GetWindowTextLengthW(hwnd_);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    n = ::GetWindowTextW(hwnd_, &text[0], n + 1);
-    text.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return text;
+void TForm::CreateParams(TCreateParams& params) {
+    params.className = windowClass_;
+    params.ownClass = true;
+    params.style = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    params.exStyle = WS_EX_CONTROLPARENT;
+    TForm* main = Application ? Application->MainForm() : nullptr;
+    if (main && main != this) params.owner = main->Handle();
+    else params.exStyle |= WS_EX_APPWINDOW;
 }
-
-void TForm::SetCaption(const std::wstring& caption) { ::SetWindowTextW(hwnd_, caption.c_str()); }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {
     borderStyle_ = style;
     ApplyStyle();
 }
 
+void TForm::SetBorderIcons(TBorderIcons icons) {
+    borderIcons_ = icons;
+    ApplyStyle();
+}
+
 void TForm::ApplyStyle() {
-    LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    style &= ~static_cast<LONG_PTR>(WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX |
-                                    WS_MAXIMIZEBOX | WS_DLGFRAME | WS_BORDER);
-    LONG_PTR ex = ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_DLGMODALFRAME);
+    constexpr DWORD kFrame = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX |
+                             WS_MAXIMIZEBOX | WS_DLGFRAME | WS_BORDER;
+    DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)) & ~kFrame;
+    DWORD ex = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)) & ~WS_EX_DLGMODALFRAME;
+    TBorderIcons icons = borderIcons_;
     switch (borderStyle_) {
-    case TFormBorderStyle::bsNone: style |= WS_MINIMIZEBOX | WS_SYSMENU; break;
-    case TFormBorderStyle::bsSingle: style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX; break;
+    case TFormBorderStyle::bsNone: icons &= biMinimize | biSystemMenu; break;
+    case TFormBorderStyle::bsSingle: style |= WS_CAPTION; break;
     case TFormBorderStyle::bsDialog:
-        style |= WS_CAPTION | WS_SYSMENU;
+        style |= WS_CAPTION;
         ex |= WS_EX_DLGMODALFRAME;
+        icons &= biSystemMenu;
         break;
-    case TFormBorderStyle::bsSizeable:
-        style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-        break;
+    case TFormBorderStyle::bsSizeable: style |= WS_CAPTION | WS_THICKFRAME; break;
+    }
+    if (icons & biSystemMenu) {
+        style |= WS_SYSMENU;
+        if (icons & biMinimize) style |= WS_MINIMIZEBOX;
+        if (icons & biMaximize) style |= WS_MAXIMIZEBOX;
     }
     ::SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
     ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
@@ -74,16 +106,13 @@ void TForm::ApplyStyle() {
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-int TForm::ClientWidth() const {
+void TForm::UpdateBounds() {
     RECT r;
-    ::GetClientRect(hwnd_, &r);
-    return r.right;
-}
-
-int TForm::ClientHeight() const {
-    RECT r;
-    ::GetClientRect(hwnd_, &r);
-    return r.bottom;
+    ::GetWindowRect(hwnd_, &r);
+    left_ = r.left;
+    top_ = r.top;
+    width_ = r.right - r.left;
+    height_ = r.bottom - r.top;
 }
 
 void TForm::SetClientSize(int width, int height) {
@@ -93,9 +122,9 @@ void TForm::SetClientSize(int width, int height) {
     SetBounds(left_, top_, r.right - r.left, r.bottom - r.top);
 }
 
-void TForm::SetColor(COLORREF color) {
-    color_ = color;
-    Invalidate();
+void TForm::ColorChanged() {
+    TCustomControl::ColorChanged();
+    if (transparentColor_) ApplyLayered();
 }
 
 void TForm::SetIcon(const TIcon& icon) {
@@ -103,13 +132,38 @@ void TForm::SetIcon(const TIcon& icon) {
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.SmallHandle()));
 }
 
+void TForm::SetTransparentColor(bool value) {
+    transparentColor_ = value;
+    ApplyLayered();
+}
+
+void TForm::SetTransparentColorValue(TColor color) {
+    transparentColorValue_ = color;
+    ApplyLayered();
+}
+
+void TForm::ApplyLayered() {
+    LONG_PTR ex = ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    if (!transparentColor_) {
+        if (ex & WS_EX_LAYERED) ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+        return;
+    }
+    ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+    ::SetLayeredWindowAttributes(hwnd_, ColorToRGB(transparentColorValue_), 255, LWA_COLORKEY);
+    Invalidate();
+}
+
+void TForm::SetWindowRegion(HRGN region) {
+    if (!::SetWindowRgn(hwnd_, region, TRUE) && region) ::DeleteObject(region);
+}
+
 void TForm::PlaceOnScreen() {
     if (placed_) return;
     placed_ = true;
     RECT area = {0, 0, Screen->Width(), Screen->Height()};
-    if (position_ == TPosition::poMainFormCenter && Application && Application->MainForm() &&
-        Application->MainForm() != this) {
-        ::GetWindowRect(Application->MainForm()->Handle(), &area);
+    TForm* main = Application ? Application->MainForm() : nullptr;
+    if (position_ == TPosition::poMainFormCenter && main && main != this) {
+        ::GetWindowRect(main->Handle(), &area);
     } else if (position_ == TPosition::poDesigned) {
         return;
     }
@@ -121,82 +175,150 @@ void TForm::PlaceOnScreen() {
 void TForm::SetVisible(bool visible) {
     if (visible) {
         PlaceOnScreen();
+        if (OnShow && !visible_) {
+            visible_ = true;
+            OnShow(this);
+        }
         visible_ = true;
         ::ShowWindow(hwnd_, SW_SHOW);
         ::UpdateWindow(hwnd_);
-        if (OnShow) OnShow(this);
     } else {
+        bool was = visible_;
         visible_ = false;
         ::ShowWindow(hwnd_, SW_HIDE);
+        if (was && OnHide) OnHide(this);
     }
 }
 
 void TForm::Close() {
+    if (modal_) {
+        modalResult_ = mrCancel;
+        return;
+    }
     TCloseAction action = TCloseAction::caHide;
     if (OnClose) OnClose(this, action);
     if (action == TCloseAction::caNone) return;
     if (Application && Application->MainForm() == this) {
-        Application->Terminate();
+        if (action == TCloseAction::caMinimize) Application->Minimize();
+        else Application->Terminate();
     } else if (action == TCloseAction::caMinimize) {
         ::ShowWindow(hwnd_, SW_MINIMIZE);
+    } else if (action == TCloseAction::caFree) {
+        Hide();
+        Release();
     } else {
         Hide();
     }
 }
 
+void TForm::Release() { ::PostMessageW(hwnd_, ReleaseMessage(), 0, 0); }
+
+namespace {
+// The windows a modal form disables; enabled again on every way out.
+struct DisabledWindows {
+    HWND keep;
+    std::vector<HWND> windows;
+    ~DisabledWindows() {
+        for (HWND h : windows) ::EnableWindow(h, TRUE);
+    }
+};
+
+BOOL CALLBACK DisableOne(HWND hwnd, LPARAM lParam) {
+    auto* state = reinterpret_cast<DisabledWindows*>(lParam);
+    if (hwnd != state->keep && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
+        ::EnableWindow(hwnd, FALSE);
+        state->windows.push_back(hwnd);
+    }
+    return TRUE;
+}
+}  // namespace
+
+int TForm::ShowModal() {
+    if (modal_ || visible_) throw EInvalidOperation(L"Cannot make a visible window modal");
+    HWND previous = ::GetActiveWindow();
+    DisabledWindows disabled{hwnd_, {}};
+    ::EnumThreadWindows(::GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(&disabled));
+    modal_ = true;
+    modalResult_ = mrNone;
+    Show();
+    ::SetActiveWindow(hwnd_);
+    try {
+        for (;;) {
+            while (modalResult_ == mrNone && !(Application && Application->Terminated())) {
+                if (!Application || !Application->HandleMessage()) ::WaitMessage();
+            }
+            if (modalResult_ == mrNone) modalResult_ = mrCancel;  // the program ends
+            TCloseAction action = TCloseAction::caHide;
+            if (OnClose) OnClose(this, action);
+            if (action != TCloseAction::caNone || (Application && Application->Terminated())) break;
+            modalResult_ = mrNone;
+        }
+    } catch (...) {
+        modal_ = false;
+        Hide();
+        throw;
+    }
+    for (HWND h : disabled.windows) ::EnableWindow(h, TRUE);
+    disabled.windows.clear();
+    Hide();
+    modal_ = false;
+    if (previous && ::IsWindow(previous)) ::SetActiveWindow(previous);
+    return modalResult_;
+}
+
 void TForm::BringToFront() {
-    ::BringWindowToTop(hwnd_);
+    ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ::SetForegroundWindow(hwnd_);
 }
 
-void TForm::PaintWindow(HDC dc) {
-    RECT r;
-    ::GetClientRect(hwnd_, &r);
-    win::GdiObject brush(::CreateSolidBrush(color_));
-    ::FillRect(dc, &r, static_cast<HBRUSH>(brush.get()));
-    for (int i = 0; i < ControlCount(); ++i) {
-        TControl* c = Controls(i);
-        if (!c->IsWindowed() && c->Visible()) c->Paint(dc);
+HWND TForm::DefaultButton() const {
+    std::vector<const TWinControl*> pending = {this};
+    while (!pending.empty()) {
+        const TWinControl* w = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < w->ControlCount(); ++i) {
+            TControl* c = w->Controls(i);
+            if (!c->IsWindowed()) continue;
+            auto* wc = static_cast<TWinControl*>(c);
+            if (wc->IsDefaultButton() && wc->Visible() && wc->Enabled()) return wc->Handle();
+            pending.push_back(wc);
+        }
     }
+    return nullptr;
 }
 
-void TForm::HandlePaint() {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(hwnd_, &ps);
-    RECT r;
-    ::GetClientRect(hwnd_, &r);
-    // Draw into a memory bitmap first, so nothing flickers.
-    HDC mem = ::CreateCompatibleDC(dc);
-    win::GdiObject bitmap(::CreateCompatibleBitmap(dc, r.right > 0 ? r.right : 1, r.bottom > 0 ? r.bottom : 1));
-    HGDIOBJ old = ::SelectObject(mem, bitmap.get());
-    PaintWindow(mem);
-    ::BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
-    ::SelectObject(mem, old);
-    ::DeleteDC(mem);
-    ::EndPaint(hwnd_, &ps);
-}
-
-LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: HandlePaint(); return 0;
+void TForm::Dispatch(TMessage& msg) {
+    switch (msg.Msg) {
+    case WM_CLOSE:
+        Close();
+        msg.Result = 0;
+        return;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && OnActivate) OnActivate(this);
+        if (LOWORD(msg.WParam) != WA_INACTIVE && OnActivate) OnActivate(this);
         break;
-    case WM_CLOSE: Close(); return 0;
     case WM_MOVE:
-    case WM_SIZE: {
-        RECT r;
-        ::GetWindowRect(hwnd_, &r);
-        left_ = r.left;
-        top_ = r.top;
-        width_ = r.right - r.left;
-        height_ = r.bottom - r.top;
+    case WM_SIZE: UpdateBounds(); break;
+    case WM_SYSCOMMAND:
+        if ((msg.WParam & 0xFFF0) == SC_MINIMIZE && Application && Application->MainForm() == this) {
+            Application->Minimize();
+            msg.Result = 0;
+            return;
+        }
+        break;
+    case DM_GETDEFID:
+        if (HWND button = DefaultButton()) {
+            msg.Result = MAKELRESULT(::GetDlgCtrlID(button), DC_HASDEFID);
+            return;
+        }
+        break;
+    default:
+        if (msg.Msg == ReleaseMessage()) {
+            Free();
+            return;
+        }
         break;
     }
-    default: break;
-    }
-    return DefaultHandler(msg, wParam, lParam);
+    TCustomControl::Dispatch(msg);
 }
 
 // ---------------------------------------------------------- TApplication
@@ -245,6 +367,8 @@ std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine) {
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {
     if (!Application) Application = this;
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&icc);
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = AppWndProc;
@@ -255,6 +379,7 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                               0, 0, 0, 0, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    icon_.OnChange = [this] { ApplyIcon(); };
     params_ = SplitCommandLine(::GetCommandLineW());
 }
 
@@ -269,7 +394,8 @@ TApplication::~TApplication() {
 
 LRESULT CALLBACK TApplication::AppWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TApplication*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self) {
+    if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    try {
         switch (msg) {
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_RESTORE) {
@@ -284,16 +410,24 @@ LRESULT CALLBACK TApplication::AppWndProc(HWND hwnd, UINT msg, WPARAM wParam, LP
         case WM_CLOSE:
             if (self->mainForm_) self->mainForm_->Close();
             return 0;
+        case WM_COMMAND:
+            if (lParam == 0 && HIWORD(wParam) == 0 && DispatchMenuCommand(LOWORD(wParam))) return 0;
+            break;
         default: break;
         }
+    } catch (...) {
+        HandleCurrentException();
+        return 0;
     }
     return ::DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 std::wstring TApplication::Title() const {
-    wchar_t buffer[256] = {};
-    ::GetWindowTextW(hwnd_, buffer, 256);
-    return buffer;
+    int n = ::GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    n = ::GetWindowTextW(hwnd_, &text[0], n + 1);
+    text.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return text;
 }
 
 void TApplication::SetTitle(const std::wstring& title) { ::SetWindowTextW(hwnd_, title.c_str()); }
@@ -317,8 +451,19 @@ std::wstring TApplication::ParamStr(int index) const {
 
 void TApplication::Dispatch(MSG& msg) {
     bool handled = false;
-    if (OnMessage) OnMessage(msg, handled);
+    if (OnMessage) {
+        try {
+            OnMessage(msg, handled);
+        } catch (...) {
+            HandleCurrentException();
+        }
+    }
     if (handled) return;
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
+        // Tab, arrows and Enter move between and press the controls of a form.
+        HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+        if (root && TWinControl::FromHandle(root) && ::IsDialogMessageW(root, &msg)) return;
+    }
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
 }
@@ -360,16 +505,21 @@ void TApplication::Terminate() {
 
 void TApplication::Minimize() {
     if (mainForm_) ::ShowWindow(mainForm_->Handle(), SW_MINIMIZE);
+    if (OnMinimize) OnMinimize(this);
 }
 
 void TApplication::Restore() {
     if (!mainForm_) return;
-    if (::IsIconic(mainForm_->Handle())) ::ShowWindow(mainForm_->Handle(), SW_RESTORE);
+    HWND main = mainForm_->Handle();
+    if (!::IsWindowVisible(main)) mainForm_->Show();
+    if (::IsIconic(main)) ::ShowWindow(main, SW_RESTORE);
     mainForm_->BringToFront();
+    if (OnRestore) OnRestore(this);
 }
 
 int TApplication::MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags) {
     HWND owner = mainForm_ && ::IsWindowVisible(mainForm_->Handle()) ? mainForm_->Handle() : hwnd_;
+    if (HWND active = ::GetActiveWindow(); active && TWinControl::FromHandle(active)) owner = active;
     if (messageBox_) return messageBox_(owner, text, caption, flags);
     return ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
 }
@@ -378,13 +528,6 @@ void TApplication::ShowException(const Exception& e) {
     std::wstring text = e.Message();
     if (!text.empty() && text.back() > L'.') text += L'.';
     MessageBox(text, Title(), MB_OK | MB_ICONSTOP);
-}
-
-int TScreen::PixelsPerInch() const {
-    HDC dc = ::GetDC(nullptr);
-    int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-    ::ReleaseDC(nullptr, dc);
-    return dpi;
 }
 
 }  // namespace ui

@@ -18,9 +18,12 @@ enum class TPosition { poDesigned, poScreenCenter, poMainFormCenter };
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TModalResult : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrYes = IDYES, mrNo = IDNO };
 
+using TBorderIcons = unsigned;
+constexpr TBorderIcons biSystemMenu = 1, biMinimize = 2, biMaximize = 4;
+
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 
-class TForm : public TWinControl {
+class TForm : public TCustomControl {
 public:
     // windowClass names the form's window class (by custom the form's class name).
     explicit TForm(TComponent* owner, const wchar_t* windowClass = L"TForm");
@@ -30,44 +33,70 @@ public:
     void AfterConstruction() override;
     void BeforeDestruction() override;
 
-    std::wstring Caption() const;
-    void SetCaption(const std::wstring& caption);
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle style);
+    TBorderIcons BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(TBorderIcons icons);
     TPosition Position() const { return position_; }
     void SetPosition(TPosition position) { position_ = position; }
-    int ClientWidth() const;
-    int ClientHeight() const;
     void SetClientSize(int width, int height);
-    COLORREF Color() const { return color_; }
-    void SetColor(COLORREF color);
+    void SetClientWidth(int width) { SetClientSize(width, ClientHeight()); }
+    void SetClientHeight(int height) { SetClientSize(ClientWidth(), height); }
+    // The form's icon; changing it changes the window's icon.
+    TIcon& Icon() { return icon_; }
     void SetIcon(const TIcon& icon);
+
+    // Colour-key transparency: pixels of TransparentColorValue are see-through.
+    bool TransparentColor() const { return transparentColor_; }
+    void SetTransparentColor(bool value);
+    TColor TransparentColorValue() const { return transparentColorValue_; }
+    void SetTransparentColorValue(TColor color);
+    // Gives the window a shape; the window owns the region from then on.
+    // A null region makes it rectangular again.
+    void SetWindowRegion(HRGN region);
 
     void SetVisible(bool visible) override;
     void Close();
-    void BringToFront();
-    bool Active() const { return ::GetActiveWindow() == hwnd_ && hwnd_; }
+    void Release();
+    // Shows the form and handles messages until ModalResult is set (by the
+    // form's code or by Close), then hides it; other windows of the program
+    // are disabled meanwhile.
+    int ShowModal();
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int result) { modalResult_ = result; }
+    bool Modal() const { return modal_; }
+    void BringToFront() override;
+    bool Active() const { return hwnd_ && ::GetActiveWindow() == hwnd_; }
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
     TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
     TNotifyEvent OnActivate;
     TCloseEvent OnClose;
 
 protected:
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    // Paints the form's background and its windowless controls.
-    virtual void PaintWindow(HDC dc);
+    void CreateParams(TCreateParams& params) override;
+    void Dispatch(TMessage& msg) override;
+    void ColorChanged() override;
 
 private:
     void ApplyStyle();
+    void ApplyLayered();
     void PlaceOnScreen();
-    void HandlePaint();
+    void UpdateBounds();
+    HWND DefaultButton() const;
 
+    const wchar_t* windowClass_;
     TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
+    TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
     TPosition position_ = TPosition::poDesigned;
-    COLORREF color_ = ::GetSysColor(COLOR_BTNFACE);
+    TIcon icon_;
+    bool transparentColor_ = false;
+    TColor transparentColorValue_ = clBlack;
     bool placed_ = false;
+    bool modal_ = false;
+    int modalResult_ = mrNone;
 };
 
 // Shows a message box; tests may replace it (see SetMessageBoxHandler).
@@ -91,6 +120,8 @@ public:
     void Run();
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // Handles every waiting message, then returns; may be called from any
+    // handler (also from one that this call itself runs).
     void ProcessMessages();
     // Handles one message when one is waiting; false when the queue was empty.
     bool HandleMessage();
@@ -98,11 +129,14 @@ public:
     TForm* MainForm() const { return mainForm_; }
     bool ShowMainForm() const { return showMainForm_; }
     void SetShowMainForm(bool show) { showMainForm_ = show; }
+    bool MainFormOnTaskBar() const { return mainFormOnTaskBar_; }
+    void SetMainFormOnTaskBar(bool value) { mainFormOnTaskBar_ = value; }
 
     // The hidden application window ("TApplication"); its text is the title.
     HWND Handle() const { return hwnd_; }
     std::wstring Title() const;
     void SetTitle(const std::wstring& title);
+    // The application's icon; changing it changes the application window's.
     TIcon& Icon() { return icon_; }
     void ApplyIcon();
 
@@ -110,14 +144,21 @@ public:
     int ParamCount() const;
     std::wstring ParamStr(int index) const;
 
+    // Minimises the main form (OnMinimize follows); Restore shows and raises
+    // it again (OnRestore follows).
     void Minimize();
     void Restore();
+    TNotifyEvent OnMinimize;
+    TNotifyEvent OnRestore;
 
     int MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags);
+    // The standard exception display: the message in a stop box titled with
+    // the application title.
     void ShowException(const Exception& e);
     void SetMessageBoxHandler(MessageBoxHandler handler) { messageBox_ = std::move(handler); }
 
-    // Sees every message taken from the queue before it is dispatched.
+    // Sees every message taken from the queue before it is dispatched;
+    // setting handled stops it there.
     std::function<void(MSG& msg, bool& handled)> OnMessage;
 
 private:
@@ -127,6 +168,7 @@ private:
     HWND hwnd_ = nullptr;
     TForm* mainForm_ = nullptr;
     bool showMainForm_ = true;
+    bool mainFormOnTaskBar_ = false;
     bool terminated_ = false;
     TIcon icon_;
     MessageBoxHandler messageBox_;
@@ -137,7 +179,7 @@ class TScreen {
 public:
     int Width() const { return ::GetSystemMetrics(SM_CXSCREEN); }
     int Height() const { return ::GetSystemMetrics(SM_CYSCREEN); }
-    int PixelsPerInch() const;
+    int PixelsPerInch() const { return ScreenPixelsPerInch(); }
 };
 
 extern TApplication* Application;

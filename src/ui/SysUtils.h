@@ -54,6 +54,21 @@ std::wstring SysErrorMessage(unsigned long error);
 }  // namespace ui
 
 namespace ui {
+class EInvalidOperation : public Exception {
+public:
+    using Exception::Exception;
+    const wchar_t* ClassName() const noexcept override { return L"EInvalidOperation"; }
+};
+class EInOutError : public Exception {
+public:
+    using Exception::Exception;
+    const wchar_t* ClassName() const noexcept override { return L"EInOutError"; }
+};
+class EMCIDeviceError : public Exception {
+public:
+    using Exception::Exception;
+    const wchar_t* ClassName() const noexcept override { return L"EMCIDeviceError"; }
+};
 class EInvalidGraphic : public Exception {
 public:
     using Exception::Exception;
