@@ -8,7 +8,7 @@ packages=(
     googletest
     wine64
     xvfb xauth x11-utils imagemagick
-    openssl python3
+    openssl python3 python3-pil fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do
