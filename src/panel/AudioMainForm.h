@@ -1,14 +1,368 @@
-// The control panel's main window.
+// The control panel's main window: a borderless window made of skinned
+// pictures and captions, built from a table of components. Its members are
+// grouped by the feature that owns them; each feature's code lives in a file
+// of its own (see the file list at the end of this header).
 #pragma once
 
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "panel/device/ChipRecords.h"
+#include "panel/skin/SkinRecords.h"
+#include "shared/InstallSettings.h"
+#include "ui/Dialogs.h"
+#include "ui/ExtCtrls.h"
+#include "ui/FileCtrl.h"
 #include "ui/Forms.h"
+#include "ui/ImgList.h"
+#include "ui/MPlayer.h"
+#include "ui/Menus.h"
+#include "ui/StdCtrls.h"
+#include "ui/TrayIcon.h"
+
+struct IMMDevice;
+class TMyThread;
+
+// Process-wide auto-reset events that wake the GPIO worker and the lighting
+// thread.
+extern HANDLE GPIOThreadEvent;
+extern HANDLE LEDEffectEvent;
+
+// Number of entries of the GPIO configuration and state table.
+constexpr int kGPIOTableSize = 699;
+// Indexes of the GPIO table read by the window shell and the dispatch.
+constexpr int kGpioModeOn = 681;       // GPIO mode on (1)
+constexpr int kGpioHw7ch1Switch = 683; // hardware 7.1 switch on
+constexpr int kGpioModeValue = 695;    // [GPIO] MODE as read
+constexpr int kGpioButtonMode = 696;
+constexpr int kGpioDipSwMode = 697;
+constexpr int kGpioSimulatedClick = 698;
+
+// Drag modes of the slider machinery.
+enum TDragMode { dmNone = 0, dmEQBand = 1, dmMicGain = 2, dmSpeaker = 3, dm3D = 4, dmENC = 5 };
 
 class TAudioMainForm : public ui::TForm {
 public:
     explicit TAudioMainForm(ui::TComponent* owner);
+    ~TAudioMainForm() override;
     const wchar_t* ClassName() const override { return L"TAudioMainForm"; }
 
+    // Observer of the construction and shut-down steps: every step that a
+    // feature of its own performs is announced by name before it runs (for
+    // diagnostics and tests; empty by default).
+    static std::function<void(const wchar_t* step)> OnStep;
+
+    // Runs fn on the main window's thread (posted; worker threads and device
+    // library callbacks use this instead of touching the window).
+    void RunOnMainThread(std::function<void()> fn);
+
+    // ------------------------------------------------------------ components
+    // Non-visual and hidden components of the form design.
+    ui::TTimer* Timer = nullptr;         // 20 ms, 7.1 rotation
+    ui::TTimer* Timer1 = nullptr;        // 2000 ms, device retry
+    ui::TTimer* BeeTimer = nullptr;      // 10 ms
+    ui::TTimer* BeePlayTimer = nullptr;  // 100 ms
+    ui::TCTrayIcon* CTrayIcon = nullptr;
+    ui::TPopupMenu* PopupMenu = nullptr;
+    ui::TMenuItem* LanguageMenu = nullptr;
+    ui::TMenuItem* SkinMenu = nullptr;
+    ui::TMenuItem* ModeMenu = nullptr;
+    ui::TMenuItem* CloseMenu = nullptr;
+    ui::TImageList* ImageList = nullptr;
+    ui::TMediaPlayer* MediaPlayer = nullptr;
+    ui::TSaveDialog* SaveDialog = nullptr;
+    ui::TOpenDialog* OpenDialog = nullptr;
+    ui::TColorDialog* ColorDialog = nullptr;
+    ui::TDirectoryListBox* DirectoryListBox = nullptr;
+    ui::TListBox* ListBoxLanguageMap = nullptr;
+    ui::TCheckBox* ListenToDeviceCheckBox = nullptr;
+    ui::TCheckBox* BeeCheckBox = nullptr;
+
+    // The skinned controls by their design names (null when no such control).
+    ui::TImage* Image(const wchar_t* name) const;
+    ui::TLabel* Label(const wchar_t* name) const;
+    ui::TShape* Shape(const wchar_t* name) const;
+    ui::TBevel* Bevel(const wchar_t* name) const;
+
+    // ------------------------------------------------------------ window shell
+    std::wstring m_ProgramFolder;  // with its trailing '\'
+    HANDLE m_hDevice = nullptr;    // HID handle of the active device
+    IMMDevice* m_pAudioEndpoint = nullptr;
+    HDEVNOTIFY m_hDevNotify = nullptr;
+    WORD m_wVID = 0, m_wPID = 0;
+    std::wstring m_szDefaultLanguage, m_szDefaultSkin;  // at most 127 characters
+    std::wstring m_szUserFolderName;
+    int m_iLanguageCount = 0, m_iSkinCount = 0, m_iPluginCount = 0;
+    std::wstring m_szResolutionFolder;  // "1920x1080\", "1366x768\", "960x540\" or empty
+    int m_iCurrentPage = 0;
+    int m_bSync = 0, m_bDeviceActive = 0;
+    int m_iOldVersion = 0, m_iDefaultIni = 0;
+    int m_iMicMonitorMode = 0;
+    BYTE m_iOSVersionClass = 0;
+    int m_bActivated = 0;
+    std::array<DWORD, kGPIOTableSize> m_GPIOTable{};
+    INSTALL_SETTINGS m_Config;
+    UINT m_uMsgAppExit = 0, m_uMsgEffectExit = 0, m_uMsgExitResume = 0;
+    float m_fV7ch1Scalar = 2.0f;
+    int m_iEncButtonMode = 0;
+    int m_iEncGpio = 0;
+    int m_b3DV7ch1Exclusive = 0;
+    TMyThread* m_pGPIOThread = nullptr;
+    std::wstring m_LastProfilePath;
+    // 1 once the device library is bound; without it no device work runs.
+    int m_bLibraryBound = 0;
+
+    void FormCreate(ui::TObject* Sender);
+    void FormDestroy(ui::TObject* Sender);
     void FormActivate(ui::TObject* Sender);
 
-    int m_bActivated = 0;
+    // ------------------------------------------------------------ profiles' text helpers
+    static int ReadIniString(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+                             std::wstring& value);
+    static int WriteIniString(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+                              const std::wstring& value);
+
+    // ------------------------------------------------------------ dispatch and drags
+    bool m_bDragging = false;
+    POINT m_ptDragCursor{};
+    ui::TControl* m_pDragControl = nullptr;
+    int m_iDragStartLeft = 0, m_iDragStartTop = 0;
+    int m_iDragMode = dmNone;
+
+    void ApplicationMessage(MSG& msg, bool& handled);
+    void OnImageMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void OnImageMouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void OnLabelMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void OnLabelMouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void OnLabelPageMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void CloseImageClick(ui::TObject* Sender);
+    void MinimizeImageClick(ui::TObject* Sender);
+    void ToggleButton(int tag, int& state);
+    void ShowEQPresetButtons(int preset);
+    void ShowEffectButtons(int effect);
+    void ShowPageTabs(int code);
+    ui::TImage* FindImageByTag(int tag) const;
+    ui::TLabel* FindLabelByTag(int tag) const;
+    ui::TShape* FindShapeByTag(int tag) const;
+    void BeginSliderDrag();
+    void DragSlider();
+    void EndSliderDrag();
+    // The no-device warning box (LabelWarning, or LabelWarning1 for features
+    // the device does not offer).
+    void ShowNoDeviceWarning(const wchar_t* entry = L"LabelWarning");
+
+    // ------------------------------------------------------------ pages
+    void ShowPage(int page);
+    void ShowIfSkinEntry(const SKIN_ENTRY& entry, ui::TControl* control, int page);
+    void ShowIfLanguageEntry(const LANGUAGE_ENTRY& entry, ui::TControl* control, int page);
+    void ResetFeatureButtons();
+
+    // ------------------------------------------------------------ equaliser
+    EQ_PARAMS m_EQParameters{};
+    CONFIG_IMAGE ConfigImage{};
+    CHIP_DEFAULTS ChipDefaults{};
+    int m_EQSliderPos[4][5] = {};
+    int m_iEQPreset = 1;
+    int m_bEQEnable = 0;
+    int m_bEQFlat = 0;
+    int m_bEEPROM3D = 0;
+
+    int InitEQConfig();
+    int SetEQBandGain(int tag, int sync);
+    int ShowEQPreset(int index);
+    int RefreshEQPage(int index);
+    int StoreEQPreset(int index);
+    int ApplyEQPreset(int preset);
+    int SetEQOnOff(int on);
+    int WriteEQEnableBlock(int on);
+    int ResetEQ();
+    void EQResetImageClick(ui::TObject* Sender);
+    void EQResetLabelClick(ui::TObject* Sender);
+    int ReadEEPROMEQPreset();
+    int LoadEQFromEEPROM();
+    // Moves a band slider to top (client pixels, limited to the track) and
+    // writes the band: the common path of a drag move and a bar click.
+    void MoveEQSlider(ui::TControl* slider, int top);
+
+    // ------------------------------------------------------------ skins and languages
+    // (records and loaders in panel/skin)
+    LANGUAGE_ENTRY m_GlobalFont{};
+    std::map<std::wstring, LANGUAGE_ENTRY> m_LanguageEntry;
+    std::map<std::wstring, SKIN_ENTRY> m_SkinEntry;
+    // The record of a key (an empty one when the key was never read).
+    LANGUAGE_ENTRY& LanguageEntry(const std::wstring& key);
+    SKIN_ENTRY& SkinEntry(const std::wstring& key);
+    int m_iEQSliderTop = 0, m_iEQSliderHeight = 0, m_i3DSliderHeight = 0;
+    int m_iMicSliderTop = 0, m_iMicSliderHeight = 0;
+    int m_iENCSliderTop = 0, m_iENCSliderHeight = 0;
+    int m_iMicProgressLength = 0;
+    int m_iVirtualCenterX = 0, m_iVirtualCenterY = 0, m_iVirtualRadius = 0, m_iVirtualOldRadius = 0;
+
+    void ReadDefaultLanguageSkin(std::wstring& language, std::wstring& skin);
+    void WriteDefaultLanguageSkin(const std::wstring& language, const std::wstring& skin);
+    int BuildLanguageMenu();
+    int BuildSkinMenu();
+    void LanguageMenuClick(ui::TObject* Sender);
+    void SkinMenuClick(ui::TObject* Sender);
+    void LoadLanguageIni(const std::wstring& language);
+    void ApplyLanguageEntry(LANGUAGE_ENTRY& entry, ui::TControl* control, int up);
+    void ApplyLanguageCaptions();
+    void LoadSkinSettingIni(const std::wstring& skin);
+    void ApplySkin();
+    void LoadSkinImage(const SKIN_ENTRY& entry, ui::TImage* image);
+    void LoadSkinRegion(const std::wstring& path);
+    // Folder of the skin in use, with its trailing '\'.
+    std::wstring SkinFolder() const;
+
+    // ------------------------------------------------------------ features of their own files
+    // Device life cycle
+    int m_iConnectCount = 0;
+    void Timer1Timer(ui::TObject* Sender);
+    void GetVidPidFromPath(const std::wstring& path, WORD& vendorId, WORD& productId);
+    void CreateGPIOThread();
+    // Window messages, tray icon and menus
+    void LoadTrayIcon();
+    int ShowPluginMenu();
+    void CloseMenuClick(ui::TObject* Sender);
+    void FormMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void CTrayIconRestore(ui::TObject* Sender);
+    // 3D, FBM and environment effects
+    int m_b3DEnable = 0, m_bFBM = 0, m_iEffect = 0;
+    int m_i3DAlphaLink = -1, m_i3DBetaLink = -1;
+    int m_bDevice3D = 0;
+    D3_PARAMS m_3DParameters{};
+    void Init3D();
+    void InitEffect();
+    int Set3DOnOff(int on);
+    int SetFBM(int on);
+    int Write3DEnableRegister(int on);
+    int Reset3D();
+    void Show3DLinkButton(int tag, int& link);
+    void Link3DSliders(const std::wstring& name, int alphaLink, int betaLink, int top);
+    int Send3DLeft(int sync);
+    int Send3DRight(int sync);
+    int Load3DFromEEPROM();
+    void D3ResetImageClick(ui::TObject* Sender);
+    void D3ResetLabelClick(ui::TObject* Sender);
+    // Microphone
+    int m_bMicInitialized = 0, m_bMicBoost = 0, m_bMicMute = 0, m_bMicMonitor = 0, m_iMicVolume = 0;
+    HWAVEIN m_hWaveIn = nullptr;
+    void ResetMicUI();
+    void OpenMicLevelMeter();
+    void CloseMicLevelMeter();
+    void ReadMicState();
+    int SetMicBoost(int on);
+    int SetMicMute(int on);
+    int SetMicMonitor(int on);
+    int SetMicGain(int gain);
+    int ReadMicGain();
+    void ListenToDeviceCheckBoxClick(ui::TObject* Sender);
+    // Virtual 7.1 speaker field
+    int m_b7ch1Enable = 0, m_bRotateCW = 0, m_bRotateCCW = 0, m_bEnlarge = 0, m_bNarrow = 0;
+    int m_iProfile7ch1Enable = 0;
+    std::array<BYTE, 64> m_Virtual7ch1Table{};
+    void ComputeSpeakerTable();
+    void SendSpeakerTable();
+    int SendVirtual7ch1(int on);
+    void SetDefaultSpeakerLayout();
+    void InitSpeakerLayout();
+    void ResetSpeakers();
+    void TimerTimer(ui::TObject* Sender);
+    void VirtualResetImageClick(ui::TObject* Sender);
+    void VirtualResetLabelClick(ui::TObject* Sender);
+    // Bee demonstration
+    void ShowBeeImage(int on);
+    void BeeCheckBoxClick(ui::TObject* Sender);
+    void BeeTimerTimer(ui::TObject* Sender);
+    void BeePlayTimerTimer(ui::TObject* Sender);
+    // Profiles
+    int m_bSavingProfile = 0, m_bEQFromEEPROM = 0, m_b3DFromEEPROM = 0, m_bNoLastProfile = 0;
+    int m_iDefaultEQEnable = 0, m_iDefault3DEnable = 0, m_iDefault7ch1Enable = 0, m_iDefaultENCEnable = 0;
+    int m_bProfileLoad = 1;
+    int SaveProfileAs();
+    int OpenProfile();
+    int SaveLastProfile(const std::wstring& folderName);
+    int LoadLastProfile(const std::wstring& folderName);
+    int LoadDefaultProfile(const std::wstring& folderName);
+    int ReadDefaultEnables(const std::wstring& folderName);
+    void ApplyEQPresetFields(const std::vector<std::wstring>& fields, int p, int c);
+    // Lighting
+    int m_bLEDOn = 1, m_iLEDPageMode = 0, m_iLEDFastRightSide = 0;
+    HANDLE m_hLEDThread = nullptr;
+    int m_bInitMultiColorLED = 1;
+    void InitMultiColorLED();
+    int SetLEDGpio(int on);
+    int SetLEDOff();
+    void LoadLEDSkin();
+    void PageLEDClick(ui::TObject* Sender);
+    void PageLEDLabelClick(ui::TObject* Sender);
+    // ENC
+    int m_bENCEnable = 0, m_bENCAvailable = 0, m_iENCLevel = 0;
+    void LoadENCState();
+    void UpdateENCUI();
+    int SetENCGpioMode();
+    void ENCFunctionImageClick(ui::TObject* Sender);
+    // Timbrex voice effect
+    int m_bTimbrexEnable = 0, m_iTimbrexEffect = 0;
+    void LoadTimbrexState();
+    void UpdateTimbrexUI();
+    int SetTimbrexEnable(int on, int effect);
+    // Hardware buttons and GPIO
+    int m_bScanButtonRegistered = 0;
+    void ReadGPIOAndSetUI();
+    int ScanENCGPIO();
+    // Ends the button-scan callback and the worker threads (shut-down).
+    void StopWorkers();
+
+    // ------------------------------------------------------------ small functions
+    static BYTE GetOSVersionClass();
+    static int IsFileExist(HWND window, const std::wstring& path);
+
+protected:
+    void WndProc(ui::TMessage& msg) override;
+
+private:
+    void BuildComponents();
+    void Step(const wchar_t* name) {
+        if (OnStep) OnStep(name);
+    }
+    // Construction steps after the library binding.
+    void SetInitialValues();
+    void ChooseResolutionFolder();
+    void ReadConfigValues();
+    void FindAndOpenDevice();
+    void SetUpDeviceFeatures();
+    // A push button's Down picture (only when its entry names a file) and
+    // its label's ColorDown; Up loads the picture unconditionally.
+    void PaintDown(ui::TImage* image, const wchar_t* downKey, ui::TLabel* label, const wchar_t* labelEntry);
+    void PaintUp(ui::TImage* image, const wchar_t* upKey, ui::TLabel* label, const wchar_t* labelEntry);
+    bool GpioLocked(int tag) const;
+    bool LEDDialogShowing() const;
+    void ShowAboutBox();
+
+    std::map<std::wstring, ui::TControl*> m_Controls;
+    std::map<ui::TImage*, std::wstring> m_LoadedPicture;  // picture path each image shows
+    UINT m_uMsgRunOnMain = 0;
+    std::mutex m_PostedLock;
+    std::deque<std::function<void()>> m_Posted;
+
+    friend class TAudioMainFormAccess;
 };
+
+// Splits text at every ',' (blanks belong to the fields; a field that begins
+// with a double quote runs to its closing quote). An empty text gives no field.
+std::vector<std::wstring> SplitCommaList(const std::wstring& text);
+
+// Files: AudioMainForm.cpp (construction, shut-down), MainFormComponents.cpp
+// (the component table), ControlDispatch.cpp, Pages.cpp, Equaliser.cpp,
+// DeviceLifeCycle.cpp, WindowMessages.cpp, Effects3D.cpp, Microphone.cpp,
+// Virtual71.cpp, Bee.cpp, Profiles.cpp, Lighting.cpp, Enc.cpp, Timbrex.cpp,
+// Gpio.cpp, and skin/*.cpp.
