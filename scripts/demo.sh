@@ -14,7 +14,8 @@ harness="$root/scripts/wine/harness.sh"
 
 rm -rf "$demo"
 mkdir -p "$demo"
-cp "$bin/VelloPanel.exe" "$bin/VelloService.exe" "$demo/"
+# The panel ends at once without its device library: the stand-in goes beside it.
+cp "$bin/VelloPanel.exe" "$bin/VelloService.exe" "$bin/DLLKQ_UsbAudio73xx_x32.dll" "$demo/"
 if [ -x "$root/kit/assemble.sh" ]; then
     "$root/kit/assemble.sh" "$demo"
 else
@@ -30,6 +31,15 @@ else
 fi
 trap '"$harness" stop "$state" >/dev/null' EXIT
 "$harness" start "$state" "$bin/vello_keepalive.exe"
+
+# The per-user copies that the installer makes: the panel takes its language
+# and skin choice from there.
+roaming=$(ls -d "$state"/prefix/drive_c/users/*/AppData/Roaming 2>/dev/null | grep -v /Public/ | head -n 1)
+if [ -n "$roaming" ]; then
+    user_folder=$(sed -n 's/^InstallFolderName=//p' "$demo/AudioConfig.cfg" | tr -d '\r' | head -n 1)
+    mkdir -p "$roaming/$user_folder"
+    cp "$demo/AudioConfig.cfg" "$demo/DefaultProfile.ini" "$roaming/$user_folder/"
+fi
 
 if [ -z "$screenshot" ]; then
     "$harness" run "$state" "$demo/VelloPanel.exe" -servicestart

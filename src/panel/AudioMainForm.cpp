@@ -283,9 +283,11 @@ void TAudioMainForm::FindAndOpenDevice() {
     }
     m_hDevice = hid.release();
     ApplyLanguageEntry(LanguageEntry(state), Label(L"DeviceActiveLabel"), 1);
-    int s = m_bDeviceActive;
+    // The input picture shows Down while the device is active, the output
+    // picture while it is not (ToggleButton shows the flipped state).
+    int s = m_bDeviceActive ? 0 : 1;
     ToggleButton(54, s);
-    s = s == 0 ? 1 : 0;
+    s = m_bDeviceActive ? 1 : 0;
     ToggleButton(55, s);
 }
 
