@@ -281,7 +281,7 @@ void TAudioMainForm::FindAndOpenDevice() {
         state = L"LabelUnDriver";
         m_bDeviceActive = m_bSync = 0;
     }
-    m_hDevice = hid.release();
+    m_hDevice = hid ? hid.release() : nullptr;
     ApplyLanguageEntry(LanguageEntry(state), Label(L"DeviceActiveLabel"), 1);
     // The input picture shows Down while the device is active, the output
     // picture while it is not (ToggleButton shows the flipped state).

@@ -26,13 +26,26 @@ protected:
         ASSERT_EQ(ControlTheService(L"VelloService", SERVICE_CONTROL_START), kServiceDone);
         service_->ClearLog();
         ASSERT_TRUE(::CopyFileW(vt::BinPath(L"VelloPanel.exe").c_str(), exe().c_str(), FALSE));
+        // The main window needs the device library beside the program.
+        ASSERT_TRUE(::CopyFileW(vt::BinPath(L"DLLKQ_UsbAudio73xx_x32.dll").c_str(),
+                                (dir / L"DLLKQ_UsbAudio73xx_x32.dll").c_str(), FALSE));
         WriteConfig(L"Vello.ico");
         ASSERT_TRUE(vt::WriteFileBytes(dir / L"Vello.ico", vt::MakeIcoBytes(32, RGB(0, 120, 215))));
     }
 
+    // The sample kit's settings (the main window reads its GPIO, skin and
+    // simple-mode keys) with the icon given and no window region, since no
+    // skin folder lies beside the program here.
     void WriteConfig(const std::wstring& icon) {
-        ASSERT_TRUE(vt::WriteFileBytes(dir / L"AudioConfig.cfg",
-                                       "[Install]\r\nInstallIconFileName=" + vt::Narrow(icon) + "\r\n"));
+        std::string text = vt::ReadFileBytes(vt::BinDir() + L"..\\kit\\AudioConfig.cfg");
+        ASSERT_FALSE(text.empty());
+        Replace(text, "InstallIconFileName=Vello.ico", "InstallIconFileName=" + vt::Narrow(icon));
+        Replace(text, "RegionCut=1", "RegionCut=0");
+        ASSERT_TRUE(vt::WriteFileBytes(dir / L"AudioConfig.cfg", text));
+    }
+    static void Replace(std::string& text, const std::string& from, const std::string& to) {
+        size_t at = text.find(from);
+        if (at != std::string::npos) text.replace(at, from.size(), to);
     }
 
     std::wstring exe(const std::wstring& name = L"VelloPanel.exe") const { return dir / name; }
@@ -175,6 +188,24 @@ TEST_F(PanelStartup, SecondCopyBringsTheFirstForwardAndEnds) {
         EXPECT_TRUE(first.Wait(kRunTimeoutMs, &code));
         EXPECT_EQ(code, 0u);
     }
+}
+
+TEST_F(PanelStartup, WithoutTheDeviceLibraryThePanelEndsAfterItsMessage) {
+    ASSERT_TRUE(::DeleteFileW((dir / L"DLLKQ_UsbAudio73xx_x32.dll").c_str()));
+    std::vector<std::wstring> boxes;
+    vt::RunResult r = vt::RunDebugged(Command(L"-servicestart"), kRunTimeoutMs, [&](DWORD pid) {
+        vt::MessageBoxInfo found;
+        if (vt::FindMessageBox(pid, found)) {
+            boxes.push_back(found.text);
+            vt::AnswerMessageBox(found.hwnd);
+            ::Sleep(200);
+        }
+    });
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0u);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), L"***** Open_DLLKQ_UsbAudio73xx, ret = 1 *****");
+    EXPECT_TRUE(r.HasDebug(L"***** Open_DLLKQ_UsbAudio73xx, ret = 1 *****")) << vt::Narrow(r.DebugText());
 }
 
 TEST_F(PanelStartup, MissingIconShowsTheErrorAndCreatesNoForm) {
