@@ -6,9 +6,28 @@
 
 namespace ui {
 
+// ----------------------------------------------------------- TRangeControl
+
+void TRangeControl::HandleCreated() {
+    SendRange();
+    SendPosition();
+}
+
+void TRangeControl::SetRange(int min, int max) {
+    min_ = min;
+    max_ = std::max(min, max);
+    position_ = std::clamp(position_, min_, max_);
+    if (hwnd_) HandleCreated();
+}
+
+void TRangeControl::SetPosition(int value) {
+    position_ = std::clamp(value, min_, max_);
+    if (hwnd_) SendPosition();
+}
+
 // ------------------------------------------------------------ TProgressBar
 
-TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner) {
+TProgressBar::TProgressBar(TComponent* owner) : TRangeControl(owner) {
     width_ = 150;
     height_ = 17;
 }
@@ -18,22 +37,9 @@ void TProgressBar::CreateParams(TCreateParams& params) {
     params.style = smooth_ ? PBS_SMOOTH : 0;
 }
 
-void TProgressBar::HandleCreated() {
-    ::SendMessageW(hwnd_, PBM_SETRANGE32, static_cast<WPARAM>(min_), max_);
-    ::SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
-}
+void TProgressBar::SendRange() { ::SendMessageW(hwnd_, PBM_SETRANGE32, static_cast<WPARAM>(min_), max_); }
 
-void TProgressBar::SetRange(int min, int max) {
-    min_ = min;
-    max_ = std::max(min, max);
-    position_ = std::clamp(position_, min_, max_);
-    if (hwnd_) HandleCreated();
-}
-
-void TProgressBar::SetPosition(int value) {
-    position_ = std::clamp(value, min_, max_);
-    if (hwnd_) ::SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
-}
+void TProgressBar::SendPosition() { ::SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(position_), 0); }
 
 void TProgressBar::SetSmooth(bool value) {
     smooth_ = value;
@@ -45,9 +51,10 @@ void TProgressBar::SetSmooth(bool value) {
 
 // --------------------------------------------------------------- TTrackBar
 
-TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner) {
+TTrackBar::TTrackBar(TComponent* owner) : TRangeControl(owner) {
     width_ = 150;
     height_ = 45;
+    max_ = 10;
 }
 
 void TTrackBar::CreateParams(TCreateParams& params) {
@@ -55,24 +62,13 @@ void TTrackBar::CreateParams(TCreateParams& params) {
     params.style = WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM;
 }
 
-void TTrackBar::HandleCreated() {
+void TTrackBar::SendRange() {
     ::SendMessageW(hwnd_, TBM_SETRANGEMIN, FALSE, min_);
     ::SendMessageW(hwnd_, TBM_SETRANGEMAX, FALSE, max_);
     ::SendMessageW(hwnd_, TBM_SETPAGESIZE, 0, pageSize_);
-    ::SendMessageW(hwnd_, TBM_SETPOS, TRUE, position_);
 }
 
-void TTrackBar::SetRange(int min, int max) {
-    min_ = min;
-    max_ = std::max(min, max);
-    position_ = std::clamp(position_, min_, max_);
-    if (hwnd_) HandleCreated();
-}
-
-void TTrackBar::SetPosition(int value) {
-    position_ = std::clamp(value, min_, max_);
-    if (hwnd_) ::SendMessageW(hwnd_, TBM_SETPOS, TRUE, position_);
-}
+void TTrackBar::SendPosition() { ::SendMessageW(hwnd_, TBM_SETPOS, TRUE, position_); }
 
 void TTrackBar::SetPageSize(int value) {
     pageSize_ = value;

@@ -5,10 +5,10 @@
 
 namespace ui {
 
-class TProgressBar : public TWinControl {
+// A windowed control that shows a position within a range.
+class TRangeControl : public TWinControl {
 public:
-    explicit TProgressBar(TComponent* owner);
-    const wchar_t* ClassName() const override { return L"TProgressBar"; }
+    using TWinControl::TWinControl;
 
     int Min() const { return min_; }
     int Max() const { return max_; }
@@ -17,6 +17,21 @@ public:
     void SetMax(int v) { SetRange(min_, v); }
     int Position() const { return position_; }
     void SetPosition(int value);
+
+protected:
+    // Pass the range and the position on to the window.
+    virtual void SendRange() = 0;
+    virtual void SendPosition() = 0;
+    void HandleCreated() override;
+
+    int min_ = 0, max_ = 100, position_ = 0;
+};
+
+class TProgressBar : public TRangeControl {
+public:
+    explicit TProgressBar(TComponent* owner);
+    const wchar_t* ClassName() const override { return L"TProgressBar"; }
+
     // Smooth: one continuous bar instead of blocks.
     bool Smooth() const { return smooth_; }
     void SetSmooth(bool value);
@@ -26,25 +41,19 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
-    void HandleCreated() override;
+    void SendRange() override;
+    void SendPosition() override;
 
 private:
-    int min_ = 0, max_ = 100, position_ = 0, step_ = 10;
+    int step_ = 10;
     bool smooth_ = false;
 };
 
-class TTrackBar : public TWinControl {
+class TTrackBar : public TRangeControl {
 public:
     explicit TTrackBar(TComponent* owner);
     const wchar_t* ClassName() const override { return L"TTrackBar"; }
 
-    int Min() const { return min_; }
-    int Max() const { return max_; }
-    void SetRange(int min, int max);
-    void SetMin(int v) { SetRange(v, max_); }
-    void SetMax(int v) { SetRange(min_, v); }
-    int Position() const { return position_; }
-    void SetPosition(int value);
     int PageSize() const { return pageSize_; }
     void SetPageSize(int value);
 
@@ -53,11 +62,12 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
-    void HandleCreated() override;
+    void SendRange() override;
+    void SendPosition() override;
     bool Notify(TMessage& msg) override;
 
 private:
-    int min_ = 0, max_ = 10, position_ = 0, pageSize_ = 2;
+    int pageSize_ = 2;
 };
 
 }  // namespace ui
