@@ -320,6 +320,7 @@ TEST_F(Skins, LanguageValuesAreParsedFieldByField) {
         {"every-page section, old layout", 1, 0, L"Reset,,,,,100,50", L"Reset", 100, 50, 0, 1, 1, 0, L""},
         {"page field does not undo the shift", 1, 1, L"Reset,,,,,100,50,,,0", L"Reset", 296, 102, 0, 1, 1, 0, L""},
         {"hexadecimal and blanks", 0, 2, L"A,$FF,,, 9, -3,0x10", L"A", -3, 16, 2, 1, 1, 255, L""},
+        {"hexadecimal after x", 0, 0, L"A,x10", L"A", 0, 0, 0, 0, 0, 16, L""},
         {"quoted caption with comma", 0, 0, L"\"A, B\",255", L"A, B", 0, 0, 0, 0, 0, 255, L""},
         {"only positions", 0, 0, L",,,,,10,20", L"", 10, 20, 0, 1, 1, 0, L""},
         {"more than ten fields", 0, 3, L"A,,,,,1,2,3,4,5,6,7", L"A", 1, 2, 5, 1, 1, 0, L""},
