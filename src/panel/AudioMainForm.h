@@ -234,6 +234,9 @@ public:
     void ApplySkin();
     void LoadSkinImage(const SKIN_ENTRY& entry, ui::TImage* image);
     void LoadSkinRegion(const std::wstring& path);
+    // Decodes the pictures that LoadSkinImage put off for controls of other
+    // pages, for every such control that is visible now (ShowPage calls it).
+    void LoadPendingPictures();
     // Folder of the skin in use, with its trailing '\'.
     std::wstring SkinFolder() const;
     // The speaker icons moved to the circle of a new skin (distances scaled
@@ -374,7 +377,8 @@ private:
     void ShowAboutBox();
 
     std::map<std::wstring, ui::TControl*> m_Controls;
-    std::map<ui::TImage*, std::wstring> m_LoadedPicture;  // picture path each image shows
+    std::map<ui::TImage*, std::wstring> m_LoadedPicture;   // picture path each image shows
+    std::map<ui::TImage*, std::wstring> m_PendingPicture;  // picture path to decode when shown
     UINT m_uMsgRunOnMain = 0;
     std::mutex m_PostedLock;
     std::deque<std::function<void()>> m_Posted;

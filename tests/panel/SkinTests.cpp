@@ -17,8 +17,10 @@
 // Reads the picture each image control shows.
 class TAudioMainFormAccess {
 public:
+    // The picture an image control shows, or shows once its page does.
     static std::wstring Shown(TAudioMainForm* form, const wchar_t* image) {
-        auto it = form->m_LoadedPicture.find(form->Image(image));
+        auto it = form->m_PendingPicture.find(form->Image(image));
+        if (it == form->m_PendingPicture.end()) it = form->m_LoadedPicture.find(form->Image(image));
         if (it == form->m_LoadedPicture.end()) return L"";
         size_t slash = it->second.find_last_of(L'\\');
         size_t folder = it->second.find_last_of(L'\\', slash - 1);

@@ -552,9 +552,16 @@ void TAudioMainForm::LoadSkinImage(const SKIN_ENTRY& entry, ui::TImage* image) {
     } else {
         image->SetVisible(true);
         const std::wstring path = SkinFolder() + entry.file;
-        // A picture already shown is not decoded again.
+        // A picture already shown is not decoded again; one of another page
+        // with a size of its own waits until its page shows.
         std::wstring& shown = m_LoadedPicture[image];
-        if (shown != path) {
+        const bool otherPage = entry.page != 0 && entry.page != m_iCurrentPage;
+        if (shown == path) {
+            m_PendingPicture.erase(image);
+        } else if (otherPage && (entry.hasWidth || entry.hasHeight)) {
+            m_PendingPicture[image] = path;
+        } else {
+            m_PendingPicture.erase(image);
             shown.clear();
             image->Picture().LoadFromFile(path);
             shown = path;
@@ -566,6 +573,21 @@ void TAudioMainForm::LoadSkinImage(const SKIN_ENTRY& entry, ui::TImage* image) {
     if (entry.hasWidth) image->SetWidth(entry.width);
     if (entry.hasHeight) image->SetHeight(entry.height);
     if (!entry.hasWidth && !entry.hasHeight) image->SetAutoSize(true);
+}
+
+void TAudioMainForm::LoadPendingPictures() {
+    for (auto it = m_PendingPicture.begin(); it != m_PendingPicture.end();) {
+        ui::TImage* image = it->first;
+        if (!image->Visible()) {
+            ++it;
+            continue;
+        }
+        const std::wstring path = it->second;
+        it = m_PendingPicture.erase(it);
+        m_LoadedPicture[image].clear();
+        image->Picture().LoadFromFile(path);
+        m_LoadedPicture[image] = path;
+    }
 }
 
 void TAudioMainForm::ApplySkin() {

@@ -1,0 +1,201 @@
+// Benchmarks of the control panel, printed as one report:
+//  1. time from process start to the first painted frame, VelloPanel beside a
+//     bare Win32 window program started the same way (ratio);
+//  2. main-thread CPU time per EQ drag move with the simulated device
+//     answering at once;
+//  3. CPU use of VelloPanel over 10 s idle with its window shown and no device.
+// Runs from its own folder, which holds the sample kit, the stand-in device
+// library, VelloPanel.exe and bench_bare_window.exe (see bench/run.sh).
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "HidSimulation.h"
+#include "PhantomDevices.h"
+#include "panel/AudioMainForm.h"
+
+namespace {
+
+std::wstring Folder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p = path;
+    return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+double Now() {
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+double FileTimeSeconds(const FILETIME& t) {
+    return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+}
+
+struct Found {
+    DWORD pid;
+    HWND hwnd;
+};
+
+BOOL CALLBACK FindVisible(HWND hwnd, LPARAM lParam) {
+    auto* f = reinterpret_cast<Found*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    RECT r;
+    if (pid == f->pid && ::IsWindowVisible(hwnd) && ::GetWindowRect(hwnd, &r) && r.right - r.left > 400) {
+        f->hwnd = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+COLORREF ScreenPixel(POINT p) {
+    HDC dc = ::GetDC(nullptr);
+    COLORREF c = ::GetPixel(dc, p.x, p.y);
+    ::ReleaseDC(nullptr, dc);
+    return c;
+}
+
+struct Launched {
+    PROCESS_INFORMATION pi{};
+    HWND window = nullptr;
+    double seconds = -1;
+};
+
+// Starts the program and waits until its window shows something other than
+// the desktop at the screen's centre.
+Launched StartUntilPainted(const std::wstring& exe, const std::wstring& args) {
+    Launched l;
+    POINT centre{::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2};
+    COLORREF desktop = ScreenPixel(centre);
+    std::wstring command = L"\"" + exe + L"\" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    double start = Now();
+    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, Folder().c_str(), &si, &l.pi))
+        return l;
+    while (Now() - start < 60) {
+        Found f{l.pi.dwProcessId, nullptr};
+        ::EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&f));
+        if (f.hwnd && ScreenPixel(centre) != desktop) {
+            l.window = f.hwnd;
+            l.seconds = Now() - start;
+            break;
+        }
+        ::Sleep(1);
+    }
+    return l;
+}
+
+void End(Launched& l) {
+    if (l.window) ::PostMessageW(l.window, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(l.pi.hProcess, 10000) != WAIT_OBJECT_0) ::TerminateProcess(l.pi.hProcess, 1);
+    ::CloseHandle(l.pi.hProcess);
+    ::CloseHandle(l.pi.hThread);
+    ::Sleep(300);
+}
+
+double MedianStart(const std::wstring& exe, const std::wstring& args, int runs) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        Launched l = StartUntilPainted(exe, args);
+        if (l.seconds > 0) times.push_back(l.seconds);
+        End(l);
+    }
+    if (times.empty()) return -1;
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+double IdleCpuPercent() {
+    Launched l = StartUntilPainted(Folder() + L"VelloPanel.exe", L"-servicestart");
+    if (!l.window) {
+        End(l);
+        return -1;
+    }
+    ::Sleep(1000);
+    FILETIME c, e, k0, u0, k1, u1;
+    ::GetProcessTimes(l.pi.hProcess, &c, &e, &k0, &u0);
+    double t0 = Now();
+    ::Sleep(10000);
+    ::GetProcessTimes(l.pi.hProcess, &c, &e, &k1, &u1);
+    double wall = Now() - t0;
+    double cpu = FileTimeSeconds(k1) - FileTimeSeconds(k0) + FileTimeSeconds(u1) - FileTimeSeconds(u0);
+    End(l);
+    return 100.0 * cpu / wall;
+}
+
+double MillisecondsPerDragMove(int moves) {
+    vt::PhantomDevices phantoms;
+    phantoms.Add({L"USB\\VID_2F7B&PID_731F&REV_0100&MI_00"});
+    hidsim::Simulation sim;
+    sim.AddHidDevice({0x2F7B, 0x731F});
+    sim.AddFilterDevice(0x2F7B, 0x731F);
+    ui::TApplication app;
+    app.SetMessageBoxHandler([](HWND, const std::wstring&, const std::wstring&, UINT) { return IDOK; });
+    TAudioMainForm* form = nullptr;
+    app.CreateForm(form);
+    form->Show();
+    app.ProcessMessages();
+    if (!form->m_bDeviceActive) std::printf("warning: the simulated device was not found\n");
+
+    ui::TImage* slider = form->Image(L"EQ60HzSliderImage");
+    form->m_pDragControl = slider;
+    form->m_bDragging = true;
+    form->m_iDragMode = dmEQBand;
+    ::GetCursorPos(&form->m_ptDragCursor);  // the cursor stays: each move sets where it started
+    const int height = std::max(form->m_iEQSliderHeight, 1);
+    FILETIME c, e, k0, u0, k1, u1;
+    HANDLE thread = ::GetCurrentThread();
+    ::GetThreadTimes(thread, &c, &e, &k0, &u0);
+    double t0 = Now();
+    for (int i = 0; i < moves; ++i) {
+        form->m_iDragStartTop = form->m_iEQSliderTop + (i * 7) % (height + 1);
+        form->DragSlider();
+    }
+    double wall = Now() - t0;
+    ::GetThreadTimes(thread, &c, &e, &k1, &u1);
+    double cpu = FileTimeSeconds(k1) - FileTimeSeconds(k0) + FileTimeSeconds(u1) - FileTimeSeconds(u0);
+    std::printf("  (%d moves, %zu reports sent, wall %.3f ms per move)\n", moves, sim.OutputReports().size(),
+                1000.0 * wall / moves);
+    form->m_bDragging = false;
+    form->Free();
+    return 1000.0 * cpu / moves;
+}
+
+void PrepareUserFolder() {
+    wchar_t appData[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
+    wchar_t name[128] = {};
+    ::GetPrivateProfileStringW(L"Install", L"InstallFolderName", L"", name, 128,
+                               (Folder() + L"AudioConfig.cfg").c_str());
+    std::wstring user = std::wstring(appData) + L"\\" + name + L"\\";
+    ::CreateDirectoryW(user.c_str(), nullptr);
+    ::CopyFileW((Folder() + L"AudioConfig.cfg").c_str(), (user + L"AudioConfig.cfg").c_str(), FALSE);
+    ::CopyFileW((Folder() + L"DefaultProfile.ini").c_str(), (user + L"DefaultProfile.ini").c_str(), FALSE);
+}
+
+}  // namespace
+
+int wmain() {
+    PrepareUserFolder();
+    const int runs = 5;
+    double bare = MedianStart(Folder() + L"bench_bare_window.exe", L"", runs);
+    double panel = MedianStart(Folder() + L"VelloPanel.exe", L"-servicestart", runs);
+    std::printf("1. start to first painted frame (median of %d): VelloPanel %.0f ms, bare window %.0f ms, "
+                "ratio %.2f (goal <= 1.5)\n",
+                runs, panel * 1000, bare * 1000, bare > 0 ? panel / bare : -1.0);
+    std::fflush(stdout);
+    double perMove = MillisecondsPerDragMove(3000);
+    std::printf("2. main-thread CPU per EQ drag move: %.4f ms (goal <= 0.1 ms)\n", perMove);
+    std::fflush(stdout);
+    double idle = IdleCpuPercent();
+    std::printf("3. CPU over 10 s idle, window shown, no device: %.2f %% of a core (goal < 1 %%)%s\n", idle,
+                idle == 0 ? " (Wine reports no CPU times of other processes: see the /proc figure)" : "");
+    return 0;
+}
