@@ -19,12 +19,15 @@ class TAudioMainFormAccess {
 public:
     // The picture an image control shows, or shows once its page does.
     static std::wstring Shown(TAudioMainForm* form, const wchar_t* image) {
-        auto it = form->m_PendingPicture.find(form->Image(image));
-        if (it == form->m_PendingPicture.end()) it = form->m_LoadedPicture.find(form->Image(image));
-        if (it == form->m_LoadedPicture.end()) return L"";
-        size_t slash = it->second.find_last_of(L'\\');
-        size_t folder = it->second.find_last_of(L'\\', slash - 1);
-        return it->second.substr(folder + 1);  // "<skin>\<file>"
+        ui::TImage* control = form->Image(image);
+        std::wstring path;
+        if (form->m_PendingPicture.count(control)) path = form->m_PendingPicture.at(control);
+        else if (form->m_LoadedPicture.count(control)) path = form->m_LoadedPicture.at(control);
+        if (path.empty()) return L"";
+        const std::wstring& full = path;
+        size_t slash = full.find_last_of(L'\\');
+        size_t folder = full.find_last_of(L'\\', slash - 1);
+        return full.substr(folder + 1);  // "<skin>\<file>"
     }
 };
 
