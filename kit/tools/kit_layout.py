@@ -309,7 +309,8 @@ def label_rects():
     r["LabelMenu2"] = on_button((18, 394, 160, 30))
     r["LabelMenu3"] = on_button((18, 432, 160, 30))
     for i, (_, key) in enumerate(TABS):
-        r[key] = on_button(tab_rect(i), glyph=False)
+        x, y, w, h = tab_rect(i)
+        r[key] = (x + 6, y + (h - 16) // 2, w - 8, 16)  # tabs carry no symbol: the caption takes their width
     r["LabelPage3D"] = (0, 0, 0, 0)
     for key in ["LabelActive", "LabelUnDriver", "LabelUnactive"]:
         r[key] = (586, 17, 112, 18)

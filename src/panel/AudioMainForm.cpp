@@ -15,6 +15,7 @@
 #include "panel/device/AudioCommand.h"
 #include "shared/DebugTrace.h"
 #include "shared/DeviceIdMgr.h"
+#include "shared/ResolutionFolder.h"
 
 HANDLE GPIOThreadEvent = nullptr;
 HANDLE LEDEffectEvent = nullptr;
@@ -190,11 +191,7 @@ void TAudioMainForm::SetInitialValues() {
 }
 
 void TAudioMainForm::ChooseResolutionFolder() {
-    int area = ::GetSystemMetrics(SM_CXSCREEN) * ::GetSystemMetrics(SM_CYSCREEN);
-    if (area > 2073600) m_szResolutionFolder = L"1920x1080\\";
-    else if (area > 1049088) m_szResolutionFolder = L"1366x768\\";
-    else if (area > 518400) m_szResolutionFolder = L"960x540\\";
-    else m_szResolutionFolder.clear();
+    m_szResolutionFolder = resolution::FolderForScreen(resolution::Compare::Greater);
     std::wstring setting = m_ProgramFolder + Cut(m_Config.SkinFolderName, 30) + L"\\" + m_szResolutionFolder +
                            m_szDefaultSkin + L"\\SkinSetting.ini";
     if (!IsFileExist(Handle(), setting)) m_szResolutionFolder.clear();

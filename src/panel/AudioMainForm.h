@@ -46,6 +46,13 @@ constexpr int kGpioButtonMode = 696;
 constexpr int kGpioDipSwMode = 697;
 constexpr int kGpioSimulatedClick = 698;
 
+// One virtual speaker: angle (radians, counterclockwise from the right, y up)
+// and distance (pixels) from the circle's centre.
+struct SPEAKER_POS {
+    float angle;
+    double distance;
+};
+
 // Drag modes of the slider machinery.
 enum TDragMode { dmNone = 0, dmEQBand = 1, dmMicGain = 2, dmSpeaker = 3, dm3D = 4, dmENC = 5 };
 
@@ -194,9 +201,12 @@ public:
 
     // ------------------------------------------------------------ skins and languages
     // (records and loaders in panel/skin)
-    LANGUAGE_ENTRY m_GlobalFont{};
+    GLOBAL_FONT m_GlobalFont{};
+    // The records by key; the [About] LogoImage of SkinSetting.ini is kept
+    // as "About.LogoImage" beside [Main] LogoImage.
     std::map<std::wstring, LANGUAGE_ENTRY> m_LanguageEntry;
     std::map<std::wstring, SKIN_ENTRY> m_SkinEntry;
+    MultiLanguage m_MultiLanguage;
     // The record of a key (an empty one when the key was never read).
     LANGUAGE_ENTRY& LanguageEntry(const std::wstring& key);
     SKIN_ENTRY& SkinEntry(const std::wstring& key);
@@ -205,6 +215,9 @@ public:
     int m_iENCSliderTop = 0, m_iENCSliderHeight = 0;
     int m_iMicProgressLength = 0;
     int m_iVirtualCenterX = 0, m_iVirtualCenterY = 0, m_iVirtualRadius = 0, m_iVirtualOldRadius = 0;
+    // 1 once a skin has been loaded (the lighting colours get their defaults
+    // at the first load only).
+    int m_bSkinLoaded = 0;
 
     void ReadDefaultLanguageSkin(std::wstring& language, std::wstring& skin);
     void WriteDefaultLanguageSkin(const std::wstring& language, const std::wstring& skin);
@@ -213,9 +226,11 @@ public:
     void LanguageMenuClick(ui::TObject* Sender);
     void SkinMenuClick(ui::TObject* Sender);
     void LoadLanguageIni(const std::wstring& language);
+    void ParseLanguageEntry(LANGUAGE_ENTRY& entry, const std::vector<std::wstring>& fields, int sectionPage);
     void ApplyLanguageEntry(LANGUAGE_ENTRY& entry, ui::TControl* control, int up);
     void ApplyLanguageCaptions();
     void LoadSkinSettingIni(const std::wstring& skin);
+    void ParseSkinEntry(SKIN_ENTRY& entry, const std::vector<std::wstring>& fields, int sectionPage);
     void ApplySkin();
     void LoadSkinImage(const SKIN_ENTRY& entry, ui::TImage* image);
     void LoadSkinRegion(const std::wstring& path);
@@ -224,6 +239,9 @@ public:
     void LoadPendingPictures();
     // Folder of the skin in use, with its trailing '\'.
     std::wstring SkinFolder() const;
+    // The speaker icons moved to the circle of a new skin (distances scaled
+    // by the new radius over the old one).
+    void RescaleSpeakerField();
 
     // ------------------------------------------------------------ features of their own files
     // Device life cycle
@@ -271,6 +289,11 @@ public:
     // Virtual 7.1 speaker field
     int m_b7ch1Enable = 0, m_bRotateCW = 0, m_bRotateCCW = 0, m_bEnlarge = 0, m_bNarrow = 0;
     int m_iProfile7ch1Enable = 0;
+    // Angle and distance of each speaker, in the order L, R, C, SUB, LS, RS, LB, RB.
+    std::array<SPEAKER_POS, 8> m_Speaker{};
+    // Puts the icon at the record's angle and distance from the circle's
+    // centre; mode 1 then adds one degree to the angle, mode 0 takes one off.
+    void PlaceSpeakerImage(ui::TImage* icon, SPEAKER_POS& pos, int mode);
     std::array<BYTE, 64> m_Virtual7ch1Table{};
     void ComputeSpeakerTable();
     void SendSpeakerTable();
@@ -299,6 +322,8 @@ public:
     void ApplyEQPresetFields(const std::vector<std::wstring>& fields, int p, int c);
     // Lighting
     int m_bLEDOn = 1, m_iLEDPageMode = 0, m_iLEDFastRightSide = 0;
+    // Colours: single, breathe, then slots 1 to 7 (0x00BBGGRR).
+    std::array<ui::TColor, 9> m_LEDColor{};
     HANDLE m_hLEDThread = nullptr;
     int m_bInitMultiColorLED = 1;
     void InitMultiColorLED();

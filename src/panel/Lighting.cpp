@@ -4,6 +4,5 @@
 void TAudioMainForm::InitMultiColorLED() {}
 int TAudioMainForm::SetLEDGpio(int) { return 0; }
 int TAudioMainForm::SetLEDOff() { return 0; }
-void TAudioMainForm::LoadLEDSkin() {}
 void TAudioMainForm::PageLEDClick(ui::TObject*) {}
 void TAudioMainForm::PageLEDLabelClick(ui::TObject*) {}

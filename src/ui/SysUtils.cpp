@@ -21,7 +21,7 @@ bool TryParse(const std::wstring& text, int& out) {
     bool negative = false;
     if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
     int base = 10;
-    if (i < text.size() && text[i] == L'$') {
+    if (i < text.size() && (text[i] == L'$' || text[i] == L'x' || text[i] == L'X')) {
         base = 16;
         ++i;
     } else if (i + 1 < text.size() && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X')) {

@@ -38,7 +38,7 @@ public:
 };
 
 // Whole text must be an integer: optional blanks, optional sign, then decimal
-// digits, or "$", "0x"/"0X" followed by hexadecimal digits. Anything else,
+// digits, or "$", "x"/"X" or "0x"/"0X" followed by hexadecimal digits. Anything else,
 // the empty text or an out-of-range value raises EConvertError
 // ("'<text>' is not a valid integer value").
 int StrToInt(const std::wstring& text);

@@ -21,7 +21,7 @@ TEST(StrToInt, AcceptsDecimalAndHexadecimalForms) {
         {L"0", 0},          {L"42", 42},          {L"  42", 42},           {L"-17", -17},
         {L"+5", 5},         {L"$FF", 255},        {L"$ff", 255},           {L"0x1A", 26},
         {L"0X1a", 26},      {L"-$10", -16},       {L"$FFFFFFFF", -1},      {L"0x80000000", INT_MIN},
-        {L"2147483647", INT_MAX}, {L"-2147483648", INT_MIN}, {L"007", 7},
+        {L"2147483647", INT_MAX}, {L"-2147483648", INT_MIN}, {L"007", 7}, {L"x1A", 26}, {L"X10", 16},
     };
     for (const IntCase& c : cases) {
         SCOPED_TRACE(vt::Narrow(c.text));
@@ -30,7 +30,7 @@ TEST(StrToInt, AcceptsDecimalAndHexadecimalForms) {
 }
 
 TEST(StrToInt, RaisesConversionErrorForEverythingElse) {
-    const wchar_t* cases[] = {L"", L" ", L"abc", L"12a", L"$", L"0x", L"1 ", L"--1", L"1.5",
+    const wchar_t* cases[] = {L"", L" ", L"abc", L"12a", L"$", L"0x", L"x", L"1 ", L"--1", L"1.5",
                               L"2147483648", L"-2147483649", L"$1FFFFFFFF", L"0x$1", L"\u0661"};
     for (const wchar_t* text : cases) {
         SCOPED_TRACE(vt::Narrow(text));
