@@ -11,6 +11,7 @@
 
 #include "panel/device/EndpointSystem.h"
 #include "shared/Registry.h"
+#include "shared/ServiceControl.h"
 #include "shared/ScopedWin.h"
 
 wchar_t DeviceUsbPathPrefix[kDeviceUsbPathPrefixChars] = {};
@@ -299,31 +300,6 @@ void WriteListenSetting(HKEY endpoints, const std::wstring& propertiesPath, int 
     ::RegFlushKey(properties.get());
 }
 
-// --- audio service ---------------------------------------------------------
-
-constexpr DWORD kServiceAccess = 0xF003F;
-constexpr DWORD kStopPollMs = 100;
-constexpr DWORD kStopWaitMinMs = 10000;
-constexpr DWORD kStopWaitMaxMs = 30000;
-
-bool QueryStatus(SC_HANDLE service, SERVICE_STATUS_PROCESS& status) {
-    DWORD needed = 0;
-    return service && ::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                                             sizeof(status), &needed);
-}
-
-// Polls until the service reports STOPPED, for its wait hint but at least
-// kStopWaitMinMs.
-bool WaitForStop(SC_HANDLE service, DWORD waitHint) {
-    const DWORD limit = std::min(std::max(waitHint, kStopWaitMinMs), kStopWaitMaxMs);
-    for (DWORD waited = 0; waited <= limit; waited += kStopPollMs) {
-        SERVICE_STATUS_PROCESS status = {};
-        if (QueryStatus(service, status) && status.dwCurrentState == SERVICE_STOPPED) return true;
-        ::Sleep(kStopPollMs);
-    }
-    return false;
-}
-
 }  // namespace
 
 std::wstring FindCaptureDeviceName(WORD vendorId, WORD productId) {
@@ -448,17 +424,14 @@ void SetListenToDeviceProperty(int on, WORD vendorId, WORD productId) {
 }
 
 int RestartAudioService() {
-    win::ServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, kServiceAccess));
-    win::ServiceHandle service(
-        manager ? ::OpenServiceW(manager.get(), device::EndpointSystem().audioServiceName, kServiceAccess) : nullptr);
-    SERVICE_STATUS_PROCESS status = {};
-    if (QueryStatus(service.get(), status) && status.dwCurrentState == SERVICE_RUNNING) {
-        SERVICE_STATUS stopping = {};
-        if (!::ControlService(service.get(), SERVICE_CONTROL_STOP, &stopping)) return kAudioServiceStopRefused;
-        if (!WaitForStop(service.get(), stopping.dwWaitHint)) return kAudioServiceNotStopped;
+    const wchar_t* name = device::EndpointSystem().audioServiceName;
+    switch (ControlTheService(name, SERVICE_CONTROL_STOP)) {
+    case kServiceStopRequestFailed: return kAudioServiceStopRefused;
+    case kServiceStopTimedOut: return kAudioServiceNotStopped;
+    default: break;  // stopped, or not there to stop: start it
     }
-    if (!service || !::StartServiceW(service.get(), 0, nullptr)) return kAudioServiceStartFailed;
-    return kAudioServiceRestarted;
+    return ControlTheService(name, SERVICE_CONTROL_START) == kServiceDone ? kAudioServiceRestarted
+                                                                          : kAudioServiceStartFailed;
 }
 
 int AbsValue(int value) { return value < 0 ? -value : value; }

@@ -116,11 +116,11 @@ void SetListenToDeviceProperty(int on, WORD vendorId, WORD productId);
 enum AudioServiceResult : int {
     kAudioServiceRestarted = 0,
     kAudioServiceStopRefused = 1,
-    kAudioServiceNotStopped = 2,  // still not stopped after its wait hint (at least 10 s)
-    kAudioServiceStartFailed = 3,
+    kAudioServiceNotStopped = 2,  // still not stopped after about 9 s
+    kAudioServiceStartFailed = 3, // not started, or not running about 9 s later
 };
 // Stops the Windows audio service when it runs, waits for it to stop and
-// starts it again.
+// starts it again (ControlTheService's stop and start).
 int RestartAudioService();
 
 int AbsValue(int value);
