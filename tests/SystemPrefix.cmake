@@ -16,17 +16,5 @@ set_tests_properties(harness.setup.stop PROPERTIES FIXTURES_CLEANUP wine_setup T
 # vello_add_system_test(name SOURCES ... [LIBS ...] [TIMEOUT s] [DEPENDS targets...])
 # As vello_add_test, run in the setup prefix, one at a time.
 function(vello_add_system_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE vello_test_support ${T_LIBS} gmock gtest)
-  if(T_DEPENDS)
-    add_dependencies(${name} ${T_DEPENDS})
-  endif()
-  if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 300)
-  endif()
-  add_test(NAME ${name}
-           COMMAND ${VELLO_HARNESS} run ${VELLO_SETUP_HARNESS_STATE} $<TARGET_FILE:${name}>)
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_setup TIMEOUT ${T_TIMEOUT}
-                       RESOURCE_LOCK wine_setup)
+  vello_add_test(${name} ${ARGN} STATE ${VELLO_SETUP_HARNESS_STATE} FIXTURE wine_setup LOCK wine_setup)
 endfunction()

@@ -215,6 +215,103 @@ TEST_F(SetupProgram, FirstPageOnItsBackgroundThenCancel) {
     EXPECT_FALSE(vt::RegKeyExists(vt::kSettingsKey)) << "Cancel before installing writes no defaults";
 }
 
+// A bad number in a language entry is reported, and the wizard still opens
+// with the texts read before it; a missing language folder lists nothing.
+TEST_F(SetupProgram, LanguageErrorsDoNotStopTheWizard) {
+    struct Case {
+        const char* name;
+        bool breakEntry;      // LabelSelectLang gets a colour that is not a number
+        bool removeLanguages;
+        const wchar_t* box;   // text of the error box, or none
+        const wchar_t* caption;
+        bool nextCaptioned;
+    };
+    const Case cases[] = {
+        {"bad colour", true, false, L"'blue' is not a valid integer value.", L" (V1.0.0.0)", true},
+        {"no language folder", false, true, nullptr, L" (V1.0.0.0)", false},
+    };
+    for (const Case& c : cases) {
+        vt::ResetInstalledState();
+        vt::TempDir setup;
+        ASSERT_TRUE(MakeSetupFolder(setup.path()));
+        // The kit asks for the screen's resolution folder (1366x768 on this screen).
+        const std::wstring english = setup / L"Language\\1366x768\\English\\Language.ini";
+        if (c.breakEntry) ::WritePrivateProfileStringW(L"Setup", L"LabelSelectLang", L"Pick,blue", english.c_str());
+        if (c.removeLanguages) {
+            ASSERT_TRUE(vt::RemoveTree(setup / L"Language"));
+        }
+        vt::MessageBoxInfo box;
+        std::wstring caption;
+        bool nextCaptioned = false, shown = false;
+        vt::RunResult r = Run(setup / L"VelloSetup.exe", [&](DWORD pid) {
+            if (!box.hwnd && vt::FindMessageBox(pid, box)) vt::AnswerMessageBox(box.hwnd);
+            HWND wizard = WindowOfClass(pid, L"TMainForm");
+            if (!wizard || shown) return;
+            shown = true;
+            caption = vt::WindowText(wizard);
+            nextCaptioned = vt::FindControl(wizard, L"Button", L"Next >") != nullptr;
+            ::PostMessageW(wizard, WM_CLOSE, 0, 0);
+        });
+        ASSERT_TRUE(r.started) << c.name;
+        EXPECT_FALSE(r.timedOut) << c.name;
+        EXPECT_TRUE(shown) << c.name;
+        EXPECT_EQ(box.hwnd != nullptr, c.box != nullptr) << c.name << ": " << vt::Narrow(box.text);
+        if (c.box) {
+            EXPECT_EQ(box.text, c.box) << c.name;
+            EXPECT_EQ(box.caption, L"Vello Audio Center") << c.name;
+        }
+        EXPECT_EQ(caption, c.caption) << c.name;
+        EXPECT_EQ(nextCaptioned, c.nextCaptioned) << c.name;
+        EXPECT_EQ(r.exitCode, kExitCancelled) << c.name;
+    }
+}
+
+// A maker's tip shows once, at the first Next, before the installation.
+TEST_F(SetupProgram, AntivirusTipShowsOnceBeforeTheInstallation) {
+    const std::wstring english = dir / L"Language\\1366x768\\English\\Language.ini";
+    ::WritePrivateProfileStringW(L"Setup", L"AntivirusTip", L"Pause your antivirus.", english.c_str());
+    enum Stage { kFirstNext, kTip, kSecondNext, kWorkerBox, kFinishPage, kDone } stage = kFirstNext;
+    std::vector<std::wstring> boxes;
+    bool stayedOnFirstPage = false;
+    vt::RunResult r = Run([&](DWORD pid) {
+        HWND wizard = WindowOfClass(pid, L"TMainForm");
+        if (!wizard) return;
+        HWND next = vt::FindControl(wizard, L"Button", L"Next >");
+        HWND progress = vt::FindControl(wizard, L"msctls_progress32", L"");
+        vt::MessageBoxInfo box;
+        switch (stage) {
+        case kFirstNext:
+        case kSecondNext:
+            if (vt::FindMessageBox(pid, box) || !next || !::IsWindowEnabled(next)) break;
+            if (stage == kSecondNext) stayedOnFirstPage = progress && !::IsWindowVisible(progress);
+            ::PostMessageW(next, BM_CLICK, 0, 0);
+            stage = stage == kFirstNext ? kTip : kWorkerBox;
+            break;
+        case kTip:
+        case kWorkerBox:
+            if (!vt::FindMessageBox(pid, box)) break;
+            boxes.push_back(box.caption + L": " + box.text);
+            vt::AnswerMessageBox(box.hwnd);
+            stage = stage == kTip ? kSecondNext : kFinishPage;
+            break;
+        case kFinishPage: {
+            HWND finish = vt::FindControl(wizard, L"Button", L"Finish");
+            if (!finish || !::IsWindowEnabled(finish)) break;
+            ::PostMessageW(wizard, WM_CLOSE, 0, 0);
+            stage = kDone;
+            break;
+        }
+        case kDone: break;
+        }
+    });
+    ASSERT_TRUE(r.started);
+    EXPECT_FALSE(r.timedOut) << "stage " << stage;
+    EXPECT_EQ(boxes, (std::vector<std::wstring>{L"Install: Pause your antivirus.",
+                                                L"Install: The installation failed. Error code:(Code = 0x80000001)"}));
+    EXPECT_TRUE(stayedOnFirstPage);
+    EXPECT_EQ(r.exitCode, kStep1Code);
+}
+
 // While the installation runs (here: while the worker's failure box is up,
 // this build having no install steps), no close request ends the program;
 // it ends on Finish with the failed step's code.
