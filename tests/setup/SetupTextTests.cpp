@@ -3,7 +3,6 @@
 // picture and size, in this program's own process. Nothing here writes to
 // the system: the settings files are temporary ones.
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <memory>
 #include <string>
@@ -13,6 +12,7 @@
 #include "setup/BackgroundForm.h"
 #include "setup/MainForm.h"
 #include "setup/SetupTexts.h"
+#include "shared/FileHelpers.h"
 #include "shared/IniValue.h"
 #include "shared/ResolutionFolder.h"
 #include "uninstall/UninstallTexts.h"
@@ -45,8 +45,7 @@ bool Parse(LABEL_INFO& record, const std::wstring& entry) {
 }
 
 bool WriteText(const std::wstring& path, const std::string& text) {
-    std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
-    ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    CreateFolderPath(path);
     return vt::WriteFileBytes(path, text);
 }
 
@@ -234,7 +233,7 @@ TEST_F(WizardLanguages, ListsTheMappedLanguageFolders) {
     };
     for (const Case& c : cases) {
         const std::wstring setup = dir.path() + c.setup;
-        for (const std::wstring& folder : c.folders) ::SHCreateDirectoryExW(nullptr, (setup + folder).c_str(), nullptr);
+        for (const std::wstring& folder : c.folders) CreateFolderPath(setup + folder + L"\\");
         ASSERT_TRUE(WriteText(setup + L"AudioConfig.cfg",
                               "[MultiLanguageFolderMap]\r\nEnglish=English\r\nTChinese=Traditional Chinese\r\n"
                               "Japanese=\r\n"));
