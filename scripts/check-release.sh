@@ -38,5 +38,14 @@ for exe in "$dir"/bin/Vello*.exe; do
         status=1
     fi
 done
+# The setup programs ask for administrator rights.
+for name in VelloSetup VelloUninstall; do
+    exe="$dir/bin/$name.exe"
+    [ -f "$exe" ] || continue
+    if ! grep -q 'level="requireAdministrator"' "$exe"; then
+        echo "check-release: $name.exe does not ask for administrator rights" >&2
+        status=1
+    fi
+done
 [ $status -eq 0 ] && echo "check-release: 32-bit programs are self-contained"
 exit $status

@@ -5,6 +5,8 @@
 # build/demo/VelloPanel.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# "demo.sh setup" shows the installer's wizard instead (scripts/demo-setup.sh).
+if [ "${1:-}" = setup ]; then exec "$root/scripts/demo-setup.sh"; fi
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" x86_64
 bin="$root/build/x86_64/bin"

@@ -225,3 +225,29 @@ std::string MakeIcoBytes(int size, COLORREF color) {
 }
 
 }  // namespace vt
+
+namespace vt {
+
+namespace {
+struct ControlSearch {
+    const std::wstring* className;
+    const std::wstring* text;
+    HWND found;
+};
+
+BOOL CALLBACK MatchControl(HWND hwnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<ControlSearch*>(lParam);
+    if (_wcsicmp(WindowClass(hwnd).c_str(), search->className->c_str()) != 0) return TRUE;
+    if (WindowText(hwnd) != *search->text) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindControl(HWND parent, const std::wstring& className, const std::wstring& text) {
+    ControlSearch search{&className, &text, nullptr};
+    ::EnumChildWindows(parent, MatchControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace vt

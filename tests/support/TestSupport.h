@@ -130,3 +130,9 @@ namespace vt {
 // Bytes of a valid one-picture .ico file (32-bit colour) of one colour.
 std::string MakeIcoBytes(int size, COLORREF color);
 }  // namespace vt
+
+namespace vt {
+// The first descendant of parent of that window class (case ignored) whose
+// text is text, or nullptr.
+HWND FindControl(HWND parent, const std::wstring& className, const std::wstring& text);
+}  // namespace vt
