@@ -123,6 +123,12 @@ protected:
         BackgroundForm = nullptr;
         MainForm = nullptr;
     }
+    // A new wizard on a system that never saw an installation.
+    void StartOver() {
+        Quit();
+        vt::ResetInstalledState();
+        Open();
+    }
     // Shows the wizard as the program does: through the background.
     void Show() {
         BackgroundForm->Show();
@@ -231,14 +237,8 @@ TEST_F(Wizard, InstallationWritesTheDefaultsAndHoldsBothWindowsOpen) {
         {L"EncEnable", vt::Dword(1)},         {L"TimbrexEnable", vt::Dword(0)}, {L"TimbrexLevel", vt::Dword(2)},
         {L"Virtual7ch1Scalar", vt::Dword(20)}, {L"EncScalar", vt::Dword(10)},    {L"EncGpio", vt::Dword(2)},
     };
-    bool first = true;
     for (const Case& c : cases) {
-        if (!first) {
-            Quit();
-            vt::ResetInstalledState();
-            Open();
-        }
-        first = false;
+        if (&c != &cases[0]) StartOver();
         if (c.volatileSettingsKey) {
             ASSERT_TRUE(vt::CreateVolatileKey(vt::kSettingsKey)) << c.name;
         }
@@ -363,14 +363,8 @@ TEST_F(Wizard, WorkerReportsItsProgressAndEnds) {
         {"control panel held", true, 0, true, {1, 10, 20, 30, 40, 50, 60}, kStepAppCode,
          {L"Install: The installation failed. Error code:(Code = 0x80000003)"}},
     };
-    bool first = true;
     for (const Case& c : cases) {
-        if (!first) {
-            Quit();
-            vt::ResetInstalledState();
-            Open();
-        }
-        first = false;
+        if (&c != &cases[0]) StartOver();
         std::unique_ptr<vt::HeldFile> panel;
         if (c.holdPanel) panel = std::make_unique<vt::HeldFile>(vt::KitInstallFolder() + L"VelloPanel.exe");
         std::vector<WPARAM> progress;

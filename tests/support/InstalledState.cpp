@@ -100,16 +100,10 @@ void EndControlPanels() {
 }
 
 void DeleteService(const wchar_t* name) {
+    StopServiceAndWait(name);
     SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (!manager) return;
-    SC_HANDLE service = ::OpenServiceW(manager, name, SERVICE_ALL_ACCESS);
-    if (service) {
-        SERVICE_STATUS status = {};
-        ::ControlService(service, SERVICE_CONTROL_STOP, &status);
-        for (int i = 0; i < 100; ++i) {
-            if (!::QueryServiceStatus(service, &status) || status.dwCurrentState == SERVICE_STOPPED) break;
-            ::Sleep(100);
-        }
+    if (SC_HANDLE service = ::OpenServiceW(manager, name, DELETE)) {
         ::DeleteService(service);
         ::CloseServiceHandle(service);
     }
