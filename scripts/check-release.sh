@@ -47,5 +47,27 @@ for name in VelloSetup VelloUninstall; do
         status=1
     fi
 done
+# VelloSetup's payload: 32-bit programs, apart from the service it writes on
+# 64-bit Windows (resource 106), which is a 64-bit one. Stand-ins are named.
+payloads="$dir/setup-payloads.txt"
+if [ -f "$payloads" ]; then
+    while read -r id type file origin; do
+        path="$dir/$file"
+        case "$id" in
+            106) want=pei-x86-64 ;;
+            105|107|108|111|112) want=pei-i386 ;;
+            *) want= ;;
+        esac
+        if [ ! -s "$path" ]; then
+            echo "check-release: VelloSetup's payload $id $type ($file) is missing" >&2
+            status=1
+        elif [ -n "$want" ] && ! x86_64-w64-mingw32-objdump -f "$path" | grep -q "file format $want"; then
+            echo "check-release: VelloSetup's payload $id $type ($file) is not $want" >&2
+            status=1
+        fi
+        if [ "$origin" = stand-in ]; then stand_ins="${stand_ins:-} $id"; fi
+    done <"$payloads"
+    echo "check-release: VelloSetup's payload holds stand-ins for the maker's files:${stand_ins:- none}"
+fi
 [ $status -eq 0 ] && echo "check-release: 32-bit programs are self-contained"
 exit $status

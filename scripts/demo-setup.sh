@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Runs the installer's wizard (VelloSetup) under wine64 from a setup folder
-# made of the sample kit, in a Wine prefix of its own: the wizard writes the
-# device-ID groups to the registry and copies the settings into the user's
-# folder when it opens. With a usable DISPLAY the wizard shows there until it
-# is closed; without one it runs on a private Xvfb screen and a screenshot of
-# its first page on the background is saved to build/demo/VelloSetup.png.
-# The install steps are not built yet: Next ends with the failure box.
+# Installs the product under wine64 with the installer (VelloSetup) from the
+# setup folder the build assembles (the sample kit, the stand-in device
+# library and VelloSetup.exe), in a fresh Wine prefix of its own; then the
+# installed control panel starts the way Finish starts it: VelloPanel hands
+# its start to the (stand-in) service, which starts it with the command line
+# the installer stored.
+#
+# With a usable DISPLAY the wizard shows there: pick a language, press Next,
+# then Finish; the demo ends when the control panel's window is closed.
+# Without one it runs on a private Xvfb screen, presses Next and Finish
+# itself and saves build/demo/VelloSetup.png (first page),
+# build/demo/VelloSetup-finished.png and build/demo/VelloPanel-installed.png.
 #   scripts/demo-setup.sh        (also: scripts/demo.sh setup)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,29 +19,28 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bin="$root/build/x86_64/bin"
 setup="$root/build/demo-setup"
 state="$root/build/demo-setup-wine"
+pictures="$root/build/demo"
 harness="$root/scripts/wine/harness.sh"
 
-rm -rf "$setup"
-mkdir -p "$setup" "$root/build/demo"
-cp "$bin/VelloSetup.exe" "$setup/"
-"$root/kit/assemble.sh" "$setup" >/dev/null
+# A Unix path as Windows programs see it (drive Z: is the root).
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+rm -rf "$setup" "$state/prefix"
+mkdir -p "$pictures"
+cp -r "$root/build/x86_64/setup" "$setup"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     export USE_DISPLAY="$DISPLAY"
-    screenshot=
+    automatic=
 else
     unset USE_DISPLAY
-    screenshot="$root/build/demo/VelloSetup.png"
+    automatic=1
 fi
 trap '"$harness" stop "$state" >/dev/null' EXIT
 "$harness" start "$state" "$bin/vello_keepalive.exe"
 
-if [ -z "$screenshot" ]; then
-    # VelloSetup's exit code tells how it ended (see the README).
-    "$harness" run "$state" "$setup/VelloSetup.exe" || echo "demo: VelloSetup ended with code $?"
-    exit 0
+if [ -z "$automatic" ]; then
+    "$harness" run "$state" "$bin/setup_demo.exe" "$(winpath "$setup/VelloSetup.exe")"
+else
+    "$harness" run "$state" "$bin/setup_demo.exe" "$(winpath "$setup/VelloSetup.exe")" "$(winpath "$pictures")"
 fi
-"$harness" run "$state" "$setup/VelloSetup.exe" &
-sleep "${DEMO_WAIT:-8}"
-DISPLAY=":$(cat "$state/display")" import -window root "$screenshot"
-echo "demo: screenshot saved to $screenshot"

@@ -2,11 +2,44 @@
 // the wizard by posted messages. It talks to the wizard's window only by
 // PostMessageW and by its own message boxes.
 #include "setup/MainForm.h"
+
+#include <setupapi.h>
+
+#include "setup/InstallCodes.h"
 #include "shared/DebugTrace.h"
+#include "shared/ServiceControl.h"
 
 namespace {
-// The code of the first install step, shown when the sequence stops there.
-constexpr DWORD kStep1Code = 0x80000001;
+
+constexpr wchar_t kServiceName[] = L"VelloService";
+constexpr wchar_t kFilterName[] = L"VelloFlt";
+// The filter driver's control device: it opens while an earlier version's
+// driver is loaded.
+constexpr wchar_t kEarlierVersionDevice[] = L"\\\\.\\Class#VelloLink&2F7B&00";
+// Length of the USB hardware IDs the filter removal looks at
+// ("USB\VID_2F7B&PID_73XX&REV_0100&MI_00").
+constexpr DWORD kFilterHardwareIdLength = 36;
+constexpr UINT kAppExitTimeoutMs = 100;
+
+struct InstallStep {
+    const wchar_t* trace;
+    DWORD (TMainForm::*run)();
+    bool pluginOnly;   // runs only when a plug-in folder is configured
+    DWORD code;        // shown when the step fails; 0: its result is not looked at
+};
+
+const InstallStep kInstallSteps[] = {
+    {L"===== Install STEP1 =====\n", &TMainForm::Install_FilterDriver, false, kStepFilterDriverCode},
+    {L"===== Install STEP2 =====\n", &TMainForm::Install_Service, false, kStepServiceCode},
+    {L"===== Install STEP3 =====\n", &TMainForm::Install_App, false, kStepAppCode},
+    {L"===== Install STEP4 =====\n", &TMainForm::Install_Uninstaller, false, kStepUninstallerCode},
+    {L"===== Install STEP5 =====\n", &TMainForm::Install_Files, false, kStepFilesCode},
+    {L"===== Install STEP6 =====\n", &TMainForm::Install_Manual, false, 0},
+    {L"===== Install STEP7 =====\n", &TMainForm::Install_Plugin, true, kStepPluginCode},
+    {L"===== Install STEP8 =====\n", &TMainForm::Install_EffectApp, true, kStepEffectAppCode},
+    {L"===== Install STEP8.1 =====\n", &TMainForm::Install_SoundEffectApp, true, kStepEffectAppCode},
+};
+
 }  // namespace
 
 DWORD WINAPI InstallThreadProc(LPVOID parameter) {
@@ -19,14 +52,66 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
 
 void TMainForm::Install() {
     trace::Out(L"==> %ls\n", L"TMainForm::Install");
-    // This build has no install steps: the sequence stops at its first step,
-    // with the failure box, and the program ends with that step's code.
-    trace::Text(L"***** The install steps are not part of this build *****\n");
-    m_InstallResult = kStep1Code;
-    ShowInstallFailure(trace::Format(L"(Code = 0x%.8X)", kStep1Code));
+    // Clear the ground: running control panels close, the service comes to
+    // rest, stale filter entries leave the devices.
+    BroadcastAppExit();
+    for (DWORD code : {SERVICE_CONTROL_START, SERVICE_CONTROL_PREPARE_REMOVE, DWORD{SERVICE_CONTROL_STOP}})
+        ControlTheService(kServiceName, code);
+    m_InstallMgr.RemoveFilter(INSTALL_MGR::kAudioDeviceClass, kFilterHardwareIdLength, m_UsbDeviceIdGroup,
+                              kFilterName, SPDRP_LOWERFILTERS);
+    if (EarlierVersionLoaded()) {
+        m_InstallResult = kSetupPreviousVersion;
+        ::MessageBoxW(Handle(), m_LabelInfo[kLabelWarning1].Text.c_str(), L"Install", MB_OK);
+        // Nothing is installed: the earlier installation gets its service back.
+        ControlTheService(kServiceName, SERVICE_CONTROL_START);
+        return;
+    }
+    ::Sleep(100);
+    PostProgress(1);
+    if (!RunInstallSteps()) return;
+
+    trace::Text(L"===== Install STEP9 =====\n");
+    ::Sleep(1000);
+    m_InstallResult = kSetupInstalled;
+    if (m_iInstallWindowsKB == 1) {
+        trace::Text(L"===== Install STEP10 =====\n");
+        trace::Text(L"***** The Windows update step is not part of this build: no update was installed, "
+                    L"no restart is asked for *****\n");
+    }
+    ::Beep(500, 100);
+}
+
+bool TMainForm::EarlierVersionLoaded() const {
+    win::FileHandle device(::CreateFileW(kEarlierVersionDevice, GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    return device.valid();
+}
+
+bool TMainForm::RunInstallSteps() {
+    for (const InstallStep& step : kInstallSteps) {
+        if (step.pluginOnly && m_iPluginFolderConfigured != 1) continue;
+        trace::Text(step.trace);
+        const DWORD result = (this->*step.run)();
+        if (result == 0 || step.code == 0) continue;
+        trace::Out(L"***** Install step failed: 0x%.8X *****\n", result);
+        m_InstallResult = step.code;
+        ShowInstallFailure(trace::Format(L"(Code = 0x%.8X)", step.code));
+        return false;
+    }
+    return true;
 }
 
 void TMainForm::ShowInstallFailure(const std::wstring& suffix) {
     const std::wstring text = m_LabelInfo[kLabelWarning2].Text + suffix;
     ::MessageBoxW(Handle(), text.c_str(), L"Install", MB_OK);
+}
+
+void TMainForm::PostProgress(int percent) {
+    ::PostMessageW(Handle(), WM_INSTALL_PROGRESS, static_cast<WPARAM>(percent), 0);
+}
+
+void TMainForm::BroadcastAppExit() const {
+    const UINT appExit = ::RegisterWindowMessageW(L"WM_Qorv73xxAPP_EXIT");
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(HWND_BROADCAST, appExit, 0, 0, SMTO_NORMAL, kAppExitTimeoutMs, &ignored);
 }

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "setup/InstallMgr.h"
 #include "setup/SetupExitCodes.h"
 #include "setup/SetupTexts.h"
 #include "shared/DeviceIdMgr.h"
@@ -108,6 +109,23 @@ public:
     void Install();
     void UpdateProgress(ui::TMessage& Message);
 
+    // The install steps, run by Install on the worker thread. Each returns 0
+    // or its sub-step code (InstallCodes.h). They touch the window only by
+    // posting WM_INSTALL_PROGRESS.
+    DWORD Install_FilterDriver();    // STEP1 (InstallDriverService.cpp)
+    DWORD Install_Service();         // STEP2
+    DWORD Install_App();             // STEP3 (InstallPrograms.cpp)
+    DWORD Install_Uninstaller();     // STEP4
+    DWORD Install_EffectApp();       // STEP8
+    DWORD Install_SoundEffectApp();  // STEP8.1
+    DWORD Install_Files();           // STEP5 (InstallFiles.cpp)
+    DWORD Install_Manual();          // STEP6
+    DWORD Install_Plugin();          // STEP7
+    // 1 and the name of the first entry of folder (ending in '\') that is
+    // no folder and does not begin with "."; 0 (fileName unchanged) when
+    // there is none.
+    int FindFirstFileInFolder(const std::wstring& folder, std::wstring& fileName);
+
     // True from Next until the worker has ended: the wizard and the
     // background refuse to close meanwhile.
     bool Installing() const { return m_bInstalling; }
@@ -133,6 +151,7 @@ public:
     INSTALL_SETTINGS m_Settings;
     INSTALL_MGR::_REG_UNINSTALL_INFO m_UninstallInfo;
     LABEL_INFO m_LabelInfo[kSetupLabelCount];
+    INSTALL_MGR::CInstallMgr m_InstallMgr;
     bool m_bAntivirusTipShown = false;
 
     // The worker's result: 0, or what ExitCode reports for its end. Written
@@ -156,6 +175,23 @@ private:
     void RequestReboot();
     void StartInstalledPanel();
     void ShowInstallFailure(const std::wstring& suffix);
+
+    // Install helpers, on the worker thread.
+    bool EarlierVersionLoaded() const;
+    bool RunInstallSteps();
+    void PostProgress(int percent);
+    void BroadcastAppExit() const;
+    DWORD WriteServiceProgram();
+    DWORD RegisterService(const std::wstring& program);
+    void WritePrivilegeExecutionValues();
+    DWORD WriteProgram(WORD id, const wchar_t* type, const std::wstring& path, DWORD missingCode,
+                       DWORD failedCode);
+    std::wstring PanelPath() const;
+    std::wstring PluginProgramPath(const std::wstring& name) const;
+    DWORD InstallPluginProgram(WORD id, const std::wstring& name);
+    bool IsOfferedLanguage(const std::wstring& language);
+    std::wstring LanguageListFolder() const;
+    std::wstring LanguageDisplayName(const std::wstring& language) const;
 
     bool m_bInstalling = false;
     win::Handle m_hInstallThread;

@@ -24,14 +24,25 @@ void TMainForm::WriteDefaultLanguage(const std::wstring& language) {
     WriteIniValue(UserFolderFullPath + setup_texts::kUserSettingsFile, L"Language", L"DefaultLanguage", language);
 }
 
-int TMainForm::ListLanguages(const std::wstring& language) {
+// The folder whose sub-folders are the languages offered.
+std::wstring TMainForm::LanguageListFolder() const {
     const std::wstring resolution = m_iMultiDisplaySetting == 1 ? m_ResolutionFolder : std::wstring();
-    const std::wstring names = m_Settings.SourceFolderFullPath + kSettingsFile;
+    return m_Settings.SourceFolderFullPath + m_Settings.LanguageFolderName + L"\\" + resolution;
+}
+
+// A language folder's name as the list shows it; empty for a folder that is
+// not offered.
+std::wstring TMainForm::LanguageDisplayName(const std::wstring& language) const {
+    std::wstring display;
+    ReadIniValue(m_Settings.SourceFolderFullPath + kSettingsFile, L"MultiLanguageFolderMap", language, display);
+    return display;
+}
+
+int TMainForm::ListLanguages(const std::wstring& language) {
     ComboBox->SetItemIndex(-1);
     int count = 0;
     try {
-        DirectoryListBox->SetDirectory(m_Settings.SourceFolderFullPath + m_Settings.LanguageFolderName + L"\\" +
-                                       resolution);
+        DirectoryListBox->SetDirectory(LanguageListFolder());
     } catch (const ui::Exception& e) {
         trace::Out(L"***** No language folder: %ls *****\n", e.Message().c_str());
         return 0;
@@ -44,8 +55,7 @@ int TMainForm::ListLanguages(const std::wstring& language) {
         const std::wstring path = DirectoryListBox->GetItemPath(i);
         if (path.size() <= listed.size() || path.compare(0, listed.size(), listed) != 0) continue;
         const std::wstring name = path.substr(listed.size());
-        std::wstring display;
-        ReadIniValue(names, L"MultiLanguageFolderMap", name, display);
+        const std::wstring display = LanguageDisplayName(name);
         if (display.empty()) continue;
         OriginalComboBox->Items().Add(name);
         ComboBox->Items().Add(display);

@@ -6,16 +6,31 @@
 //
 // Run by the service control manager, it appends one line per event to
 // <own folder>\<name>.log ("start", "control <code>", "stop") and answers
-// stop requests. <own folder>\<name>.ini can slow it down for tests:
+// stop requests. <own folder>\<name>.ini changes its behaviour for tests:
 //   [Behaviour] StopDelayMs=<ms>  StartDelayMs=<ms>
+//               RegisterFails=1   "/Service" registers nothing, logs
+//                                 "registration refused" and still ends
+//                                 with 0, as a registration that fails
+//                                 without saying so
 // On codes 193 and 196 it starts the command line stored in the registry
 // (HKLM\SOFTWARE\Qorv 73xx Software, UserPrivilegeExecution_C0 or
-// SystemPrivilegeExecutionOnBoot_C3, 32-bit view) when one is stored.
+// SystemPrivilegeExecutionOnBoot_C3) when one is stored: the 32-bit view
+// first (where the 32-bit installer writes), then the 64-bit one (where a
+// 64-bit installer writes), and logs "launched <command line>".
+//
+// The copy built for 64-bit Windows payloads (VELLO_SERVICE_FOR_64BIT_WINDOWS)
+// differs only in the build name it reports on its debugger output.
 #include <windows.h>
 
 #include <string>
 
 #include "shared/ScopedWin.h"
+
+#ifdef VELLO_SERVICE_FOR_64BIT_WINDOWS
+#define VELLO_SERVICE_BUILD L"64-bit Windows payload"
+#else
+#define VELLO_SERVICE_BUILD L"native payload"
+#endif
 
 namespace {
 
@@ -60,15 +75,23 @@ void SetState(DWORD state) {
     ::SetServiceStatus(g_statusHandle, &g_status);
 }
 
-void RunStoredCommand(const wchar_t* valueName) {
+// The stored command line from one registry view; false when it is not there.
+bool ReadStoredCommand(const wchar_t* valueName, REGSAM view, wchar_t (&command)[2048]) {
     win::RegKey key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Qorv 73xx Software", 0,
-                        KEY_QUERY_VALUE | KEY_WOW64_32KEY, key.put()) != ERROR_SUCCESS)
-        return;
-    wchar_t command[2048] = {};
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Qorv 73xx Software", 0, KEY_QUERY_VALUE | view,
+                        key.put()) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
     DWORD size = sizeof(command) - sizeof(wchar_t);
-    if (::RegQueryValueExW(key.get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(command),
-                           &size) != ERROR_SUCCESS)
+    return ::RegQueryValueExW(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(command), &size) ==
+               ERROR_SUCCESS &&
+           type == REG_SZ;
+}
+
+void RunStoredCommand(const wchar_t* valueName) {
+    wchar_t command[2048] = {};
+    if (!ReadStoredCommand(valueName, KEY_WOW64_32KEY, command) &&
+        !ReadStoredCommand(valueName, KEY_WOW64_64KEY, command))
         return;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
@@ -109,6 +132,11 @@ void WINAPI ServiceMain(DWORD, LPWSTR*) {
 }
 
 int Register() {
+    ::OutputDebugStringW((g_name + L": registering the " VELLO_SERVICE_BUILD L" build\n").c_str());
+    if (Setting(L"RegisterFails")) {
+        Log(L"registration refused");
+        return 0;
+    }
     win::ServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) return 1;
     std::wstring command = L"\"" + OwnPath() + L"\" " + g_name;

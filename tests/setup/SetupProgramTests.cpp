@@ -1,5 +1,5 @@
-// VelloSetup run as a real process from copies of the setup folder (the
-// sample kit and the program), in the setup prefix: the long-path refusal,
+// VelloSetup run as a real process from copies of the assembled setup folder
+// (the sample kit, the device library and the program), in the setup prefix: the long-path refusal,
 // refused settings, the first page on its background, Cancel, and close
 // requests while the installation runs. Each case checks the program's
 // windows, boxes, exit code and what it left in the registry and the
@@ -24,11 +24,8 @@ constexpr DWORD kStep1Code = 0x80000001;
 
 std::wstring KitFolder() { return vt::BinDir() + L"..\\kit\\"; }
 
-// A setup folder: the kit with VelloSetup.exe beside it.
-bool MakeSetupFolder(const std::wstring& folder) {
-    return vt::CopyTree(KitFolder(), folder) &&
-           ::CopyFileW(vt::BinPath(L"VelloSetup.exe").c_str(), (folder + L"VelloSetup.exe").c_str(), FALSE);
-}
+// A copy of the setup folder the build assembles.
+bool MakeSetupFolder(const std::wstring& folder) { return vt::CopyTree(vt::BinDir() + L"..\\setup\\", folder); }
 
 HWND WindowOfClass(DWORD pid, const wchar_t* cls, bool visibleOnly = true) {
     for (HWND w : vt::ProcessWindows(pid, visibleOnly)) {
@@ -266,8 +263,11 @@ TEST_F(SetupProgram, LanguageErrorsDoNotStopTheWizard) {
     }
 }
 
-// A maker's tip shows once, at the first Next, before the installation.
+// A maker's tip shows once, at the first Next, before the installation
+// (which a driver file held open stops at its first step here).
 TEST_F(SetupProgram, AntivirusTipShowsOnceBeforeTheInstallation) {
+    vt::HeldFile driver(vt::SystemFolder() + L"drivers\\VelloFlt.sys");
+    ASSERT_TRUE(driver.held());
     const std::wstring english = dir / L"Language\\1366x768\\English\\Language.ini";
     ::WritePrivateProfileStringW(L"Setup", L"AntivirusTip", L"Pause your antivirus.", english.c_str());
     enum Stage { kFirstNext, kTip, kSecondNext, kWorkerBox, kFinishPage, kDone } stage = kFirstNext;
@@ -313,9 +313,11 @@ TEST_F(SetupProgram, AntivirusTipShowsOnceBeforeTheInstallation) {
 }
 
 // While the installation runs (here: while the worker's failure box is up,
-// this build having no install steps), no close request ends the program;
-// it ends on Finish with the failed step's code.
+// a driver file held open having stopped it at its first step), no close
+// request ends the program; it ends on Finish with the failed step's code.
 TEST_F(SetupProgram, CloseRequestsWaitForTheInstallation) {
+    vt::HeldFile driver(vt::SystemFolder() + L"drivers\\VelloFlt.sys");
+    ASSERT_TRUE(driver.held());
     enum Stage { kFirstPage, kInstalling, kFinishing, kDone } stage = kFirstPage;
     vt::MessageBoxInfo box;
     bool survivedCloses = false, cancelEnabled = true, noRebootChecked = false;

@@ -1,10 +1,14 @@
-// The wizard in this program's own process, on the sample kit beside it, in
-// the setup prefix: what it writes to the registry and the user's folder
-// when it shows and when the installation starts, the worker's hold on both
-// windows, the finish page with its reboot choice, and Finish itself (a
-// restart through the in-process seam, or the installed control panel,
-// which hands its start to the stand-in service).
+// The wizard in this program's own process, on the sample kit beside it and
+// with VelloSetup's payload linked in, in the setup prefix: what it writes to
+// the registry and the user's folder when it shows and when the installation
+// starts, the worker's hold on both windows, the progress it reports, the
+// install steps on 64-bit Windows, the manual's language, the finish page
+// with its reboot choice, and Finish itself (a restart through the
+// in-process seam, or the installed control panel, which hands its start to
+// the stand-in service).
 #include <gtest/gtest.h>
+
+#include <shlobj.h>
 
 #include <algorithm>
 #include <functional>
@@ -16,10 +20,12 @@
 #include "InstalledState.h"
 #include "TestSupport.h"
 #include "setup/BackgroundForm.h"
+#include "setup/InstallCodes.h"
 #include "setup/MainForm.h"
 #include "setup/SystemApi.h"
 #include "shared/Registry.h"
 #include "shared/ServiceControl.h"
+#include "shared/Wow64.h"
 
 namespace {
 
@@ -117,6 +123,12 @@ protected:
         BackgroundForm = nullptr;
         MainForm = nullptr;
     }
+    // A new wizard on a system that never saw an installation.
+    void StartOver() {
+        Quit();
+        vt::ResetInstalledState();
+        Open();
+    }
     // Shows the wizard as the program does: through the background.
     void Show() {
         BackgroundForm->Show();
@@ -206,7 +218,8 @@ TEST_F(Wizard, SecondRunKeepsTheUserCopiesAndPreselectsTheirLanguage) {
 }
 
 // Next writes the defaults, then the worker runs; while it does, neither
-// window can be closed. This build's worker ends at its first step.
+// window can be closed. A driver file held open stops the worker at its
+// first step, with its box up.
 TEST_F(Wizard, InstallationWritesTheDefaultsAndHoldsBothWindowsOpen) {
     struct Case {
         const char* name;
@@ -224,17 +237,13 @@ TEST_F(Wizard, InstallationWritesTheDefaultsAndHoldsBothWindowsOpen) {
         {L"EncEnable", vt::Dword(1)},         {L"TimbrexEnable", vt::Dword(0)}, {L"TimbrexLevel", vt::Dword(2)},
         {L"Virtual7ch1Scalar", vt::Dword(20)}, {L"EncScalar", vt::Dword(10)},    {L"EncGpio", vt::Dword(2)},
     };
-    bool first = true;
     for (const Case& c : cases) {
-        if (!first) {
-            Quit();
-            vt::ResetInstalledState();
-            Open();
-        }
-        first = false;
+        if (&c != &cases[0]) StartOver();
         if (c.volatileSettingsKey) {
             ASSERT_TRUE(vt::CreateVolatileKey(vt::kSettingsKey)) << c.name;
         }
+        vt::HeldFile driver(vt::SystemFolder() + L"drivers\\VelloFlt.sys");
+        ASSERT_TRUE(driver.held()) << c.name;
         Show();
         Click(MainForm->NextBitBtn);
         EXPECT_EQ(MainForm->Notebook->PageIndex(), kPageInstall) << c.name;
@@ -335,19 +344,256 @@ TEST_F(Wizard, WorkerThatCannotStartEndsOnTheFinishPage) {
     EXPECT_TRUE(PumpUntil([&] { return app->Terminated(); }));
 }
 
+// The progress the worker reports and how each of its ends leaves the
+// wizard: the kit, no plug-in folder with the update step asked for (which
+// this build does not have), and a step that fails.
+TEST_F(Wizard, WorkerReportsItsProgressAndEnds) {
+    struct Case {
+        const char* name;
+        bool plugins;
+        int installWindowsKB;
+        bool holdPanel;
+        std::vector<WPARAM> progress;
+        DWORD result;
+        std::vector<std::wstring> boxes;
+    };
+    const Case cases[] = {
+        {"the kit", true, 0, false, {1, 10, 20, 30, 40, 50, 60, 70, 80, 90, 95, 98, 98}, 0, {}},
+        {"no plug-in folder, update asked for", false, 1, false, {1, 10, 20, 30, 40, 50, 60, 70, 80, 90}, 0, {}},
+        {"control panel held", true, 0, true, {1, 10, 20, 30, 40, 50, 60}, kStepAppCode,
+         {L"Install: The installation failed. Error code:(Code = 0x80000003)"}},
+    };
+    for (const Case& c : cases) {
+        if (&c != &cases[0]) StartOver();
+        std::unique_ptr<vt::HeldFile> panel;
+        if (c.holdPanel) panel = std::make_unique<vt::HeldFile>(vt::KitInstallFolder() + L"VelloPanel.exe");
+        std::vector<WPARAM> progress;
+        app->OnMessage = [&](MSG& msg, bool&) {
+            if (msg.message == WM_INSTALL_PROGRESS) progress.push_back(msg.wParam);
+        };
+        Show();
+        if (!c.plugins) {
+            MainForm->m_iPluginFolderConfigured = 0;
+            MainForm->m_Settings.PluginFolderName.clear();
+        }
+        MainForm->m_iInstallWindowsKB = c.installWindowsKB;
+        Click(MainForm->NextBitBtn);
+        std::vector<std::wstring> shown;
+        HWND answered = nullptr;
+        EXPECT_TRUE(PumpUntil([&] {
+            vt::MessageBoxInfo box;
+            if (vt::FindMessageBox(::GetCurrentProcessId(), box) && box.hwnd != answered) {
+                shown.push_back(box.caption + L": " + box.text);
+                vt::AnswerMessageBox(box.hwnd);
+                answered = box.hwnd;
+            }
+            return MainForm->Notebook->PageIndex() == kPageFinish;
+        })) << c.name;
+        Pump(100);
+        EXPECT_EQ(progress, c.progress) << c.name;
+        EXPECT_EQ(MainForm->ProgressBar->Position(), static_cast<int>(c.progress.back())) << c.name;
+        EXPECT_EQ(shown, c.boxes) << c.name;
+        EXPECT_EQ(MainForm->ExitCode(), c.result) << c.name;
+        EXPECT_EQ(MainForm->m_iRebootNeeded, 0) << c.name << ": no update, no restart";
+        if (!c.plugins) {
+            // The companions' command lines are written all the same, below
+            // an empty plug-in folder name.
+            EXPECT_EQ(vt::RegValues(vt::kSettingsKey)[L"UserPrivilegeExecution_B0"],
+                      L"\"" + vt::KitInstallFolder() + L"\\VelloEffect\\VelloEffect.exe\" -servicestart")
+                << c.name;
+            EXPECT_FALSE(vt::FileExists(vt::KitInstallFolder() + L"Plugin")) << c.name;
+        }
+    }
+}
+
+// Wow64Api replacement: IsWow64Process answers TRUE and the redirection
+// switch is recorded (this build never runs under WOW64).
+struct RedirectionCalls {
+    int off = 0;
+    int on = 0;
+    bool balanced = true;  // never switched off twice, never on while on
+};
+RedirectionCalls g_redirection;
+const Wow64Api kWow64 = {
+    [](HANDLE, PBOOL wow64) -> BOOL {
+        *wow64 = TRUE;
+        return TRUE;
+    },
+    [](PVOID* old) -> BOOL {
+        if (g_redirection.off != g_redirection.on) g_redirection.balanced = false;
+        ++g_redirection.off;
+        *old = reinterpret_cast<PVOID>(0x5);
+        return TRUE;
+    },
+    [](PVOID old) -> BOOL {
+        if (g_redirection.on + 1 != g_redirection.off || old != reinterpret_cast<PVOID>(0x5))
+            g_redirection.balanced = false;
+        ++g_redirection.on;
+        return TRUE;
+    },
+};
+
+// STEP1 and STEP2 write the build that matches the system into the native
+// system folders, with the redirection off only around it, on every path.
+TEST_F(Wizard, DriverAndServiceOfTheSystemsBuild) {
+    struct Case {
+        const char* name;
+        bool wow64;
+        const wchar_t* held;  // file in the system folder held open
+        DWORD driverResult;
+        DWORD serviceResult;
+        const wchar_t* driver;   // the payload file the driver must equal
+        const wchar_t* service;  // the same for the service
+    };
+    const Case cases[] = {
+        {"32-bit Windows", false, nullptr, 0, 0, L"payload\\driver-native\\VelloFlt.sys", L"bin\\VelloService.exe"},
+        {"64-bit Windows", true, nullptr, 0, 0, L"payload\\driver-x64\\VelloFlt.sys",
+         L"payload\\service-x64\\VelloService.exe"},
+        {"64-bit Windows, driver file held", true, L"drivers\\VelloFlt.sys", kDriverWriteFailed, 0, nullptr,
+         L"payload\\service-x64\\VelloService.exe"},
+        {"64-bit Windows, service program held", true, L"VelloService.exe", 0, kServiceWriteFailed,
+         L"payload\\driver-x64\\VelloFlt.sys", nullptr},
+    };
+    const std::wstring build = vt::BinDir() + L"..\\..\\";
+    Show();
+    for (const Case& c : cases) {
+        vt::ResetInstalledState();
+        g_redirection = RedirectionCalls{};
+        ReplaceWow64Api(&kWow64);
+        MainForm->m_bWow64 = c.wow64 ? TRUE : FALSE;
+        DWORD driverResult = 0, serviceResult = 0;
+        {
+            std::unique_ptr<vt::HeldFile> held;
+            if (c.held) held = std::make_unique<vt::HeldFile>(vt::SystemFolder() + c.held);
+            driverResult = MainForm->Install_FilterDriver();
+            serviceResult = MainForm->Install_Service();
+        }
+        ReplaceWow64Api(nullptr);
+        EXPECT_EQ(driverResult, c.driverResult) << c.name;
+        EXPECT_EQ(serviceResult, c.serviceResult) << c.name;
+        if (c.driver) {
+            const std::string written = vt::ReadFileBytes(vt::SystemFolder() + L"drivers\\VelloFlt.sys");
+            EXPECT_FALSE(written.empty()) << c.name;
+            EXPECT_EQ(written, vt::ReadFileBytes(build + c.driver)) << c.name;
+        }
+        if (c.service) {
+            EXPECT_EQ(vt::ReadFileBytes(vt::SystemFolder() + L"VelloService.exe"), vt::ReadFileBytes(build + c.service))
+                << c.name;
+            EXPECT_EQ(vt::QueryService(vt::kServiceName).state, static_cast<DWORD>(SERVICE_RUNNING)) << c.name;
+        }
+        EXPECT_EQ(g_redirection.off, c.wow64 ? 2 : 0) << c.name << ": once in each step";
+        EXPECT_EQ(g_redirection.on, g_redirection.off) << c.name;
+        EXPECT_TRUE(g_redirection.balanced) << c.name;
+    }
+}
+
+// The manual is copied only for a language the setup folder offers: the
+// per-user settings file, which the user can write, names it.
+TEST_F(Wizard, ManualOnlyForAnOfferedLanguage) {
+    struct Case {
+        const char* name;
+        const wchar_t* language;
+        const wchar_t* manual;  // installed file the shortcut points at, or none
+    };
+    const Case cases[] = {
+        {"English", L"English", L"Manual\\English\\Guide.html"},
+        {"Russian", L"Russian", L"Manual\\Russian\\A.txt"},
+        {"folder without files", L"French", nullptr},
+        {"not offered", L"German", nullptr},
+        {"no language", L"", nullptr},
+        {"leaves the manual folder", L"..\\..\\..\\..\\Outside", nullptr},
+        {"two folder names", L"English\\..\\Russian", nullptr},
+        {"absolute path", L"C:\\Outside", nullptr},
+    };
+    Show();
+    vt::TempDir root;
+    const std::wstring setup = root / L"a\\b\\Setup\\";
+    // From the manual folders, "..\..\..\..\Outside" is root\Outside in the
+    // setup folder and root\i\Outside in the install folder.
+    const std::wstring install = root / L"i\\j\\k\\Installed\\";
+    for (const wchar_t* folder : {L"a", L"a\\b", L"a\\b\\Setup", L"Outside", L"i", L"i\\j", L"i\\j\\k",
+                                  L"i\\j\\k\\Installed"})
+        ASSERT_TRUE(::CreateDirectoryW((root / folder).c_str(), nullptr));
+    ASSERT_TRUE(WriteText(setup + L"AudioConfig.cfg",
+                          "[MultiLanguageFolderMap]\r\nEnglish=English\r\nRussian=Russian\r\nFrench=French\r\n"));
+    ASSERT_TRUE(WriteText(root / L"Outside\\Planted.txt", "outside"));
+    const std::pair<const wchar_t*, const char*> files[] = {
+        {L"Manual\\English\\Guide.html", "en"}, {L"Manual\\Russian\\A.txt", "ru"},
+        {L"Manual\\French\\.hidden", "dot"},    {L"Manual\\German\\G.txt", "de"},
+    };
+    for (const wchar_t* folder : {L"Manual", L"Manual\\English", L"Manual\\Russian", L"Manual\\French",
+                                  L"Manual\\French\\Sub", L"Manual\\German", L"Language", L"Language\\English",
+                                  L"Language\\Russian", L"Language\\French", L"Language\\German"})
+        ASSERT_TRUE(::CreateDirectoryW((setup + folder).c_str(), nullptr));
+    for (const auto& f : files) ASSERT_TRUE(WriteText(setup + f.first, f.second));
+    MainForm->m_Settings.SourceFolderFullPath = setup;
+    MainForm->m_Settings.InstallFolderFullPath = install;
+    MainForm->m_Settings.LanguageFolderName = L"Language";
+    MainForm->m_Settings.ShortcutFolderName = L"Vello Manual Test";
+    MainForm->m_Settings.UserManualShortcutName = L"Manual";
+    MainForm->m_iMultiDisplaySetting = 0;
+    wchar_t programs[MAX_PATH] = {};
+    ASSERT_TRUE(::SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE));
+    const std::wstring links = std::wstring(programs) + L"\\Vello Manual Test\\";
+    const std::wstring link = links + L"Manual.lnk";
+
+    for (const Case& c : cases) {
+        vt::RemoveTree(install + L"Manual");
+        vt::RemoveTree(links);
+        ::WritePrivateProfileStringW(L"Language", L"DefaultLanguage", c.language,
+                                     (MainForm->UserFolderFullPath + L"AudioConfig.cfg").c_str());
+        EXPECT_EQ(MainForm->Install_Manual(), 0u) << c.name;
+        if (c.manual) {
+            EXPECT_EQ(vt::ReadFileBytes(install + c.manual), vt::ReadFileBytes(setup + c.manual)) << c.name;
+            EXPECT_EQ(vt::ShortcutTarget(link), install + c.manual) << c.name;
+        } else {
+            EXPECT_FALSE(vt::FileExists(install + L"Manual")) << c.name;
+            EXPECT_FALSE(vt::FileExists(link)) << c.name;
+        }
+        EXPECT_EQ(vt::ReadFileBytes(root / L"Outside\\Planted.txt"), "outside") << c.name;
+        EXPECT_FALSE(vt::FileExists(root / L"i\\Outside")) << c.name;
+    }
+    vt::RemoveTree(links);
+}
+
+TEST_F(Wizard, FirstFileOfAFolder) {
+    struct Case {
+        const char* name;
+        std::vector<const wchar_t*> folders;
+        std::vector<const wchar_t*> files;
+        int result;
+        const wchar_t* found;
+    };
+    const Case cases[] = {
+        {"missing folder", {}, {}, 0, L"unchanged"},
+        {"empty folder", {L"F"}, {}, 0, L"unchanged"},
+        {"sub-folders and dot names only", {L"F", L"F\\Sub", L"F\\.git"}, {L"F\\.profile"}, 0, L"unchanged"},
+        {"one file among them", {L"F", L"F\\Sub"}, {L"F\\.profile", L"F\\Manual.pdf"}, 1, L"Manual.pdf"},
+    };
+    for (const Case& c : cases) {
+        vt::TempDir dir;
+        for (const wchar_t* f : c.folders) ASSERT_TRUE(::CreateDirectoryW((dir / f).c_str(), nullptr)) << c.name;
+        for (const wchar_t* f : c.files) ASSERT_TRUE(WriteText(dir / f, "x")) << c.name;
+        std::wstring name = L"unchanged";
+        EXPECT_EQ(MainForm->FindFirstFileInFolder(dir / L"F\\", name), c.result) << c.name;
+        EXPECT_EQ(name, c.found) << c.name;
+    }
+}
+
 // The finish page for each reboot option and need, and what Finish then does.
 class FinishPage : public Wizard {
 protected:
-    static void SetUpTestSuite() { service_ = new vt::StandInService(L"VelloService"); }
-    static void TearDownTestSuite() {
-        delete service_;
-        service_ = nullptr;
-    }
+    // Registered after the installed state is reset, which removes the service.
     void SetUp() override {
+        Wizard::SetUp();
+        service_ = std::make_unique<vt::StandInService>(L"VelloService");
         ASSERT_TRUE(service_->registered());
         ASSERT_EQ(ControlTheService(L"VelloService", SERVICE_CONTROL_START), kServiceDone);
         service_->ClearLog();
-        Wizard::SetUp();
+    }
+    void TearDown() override {
+        Wizard::TearDown();
+        service_.reset();
     }
     // Whether the service got the control panel's start request within ms.
     bool PanelHandedOver(DWORD ms) {
@@ -359,9 +605,8 @@ protected:
             ::Sleep(100);
         }
     }
-    static vt::StandInService* service_;
+    std::unique_ptr<vt::StandInService> service_;
 };
-vt::StandInService* FinishPage::service_ = nullptr;
 
 TEST_F(FinishPage, RebootOnlyWhereTheUserSeesTheChoice) {
     struct Case {

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace vt {
 
@@ -36,5 +37,70 @@ std::wstring Dword(DWORD value);  // "dword:<decimal>"
 // Creates the key as a volatile key: non-volatile keys below it cannot be
 // created (the one registry write that can be refused here).
 bool CreateVolatileKey(const std::wstring& path);
+
+}  // namespace vt
+
+namespace vt {
+
+// Where the installer puts the sample kit's product.
+constexpr wchar_t kServiceName[] = L"VelloService";
+constexpr wchar_t kDriverKey[] = L"SYSTEM\\CurrentControlSet\\Services\\VelloFlt";
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qorv73xxAudioExt";
+// C:\windows\system32\ and its drivers folder, with '\'.
+std::wstring SystemFolder();
+// C:\Program Files\Vello Audio\ .
+std::wstring KitInstallFolder();
+// <common programs>\Vello Audio\ and the user's desktop folder, with '\'.
+std::wstring KitStartMenuFolder();
+std::wstring DesktopFolder();
+
+// Removes the product VelloSetup installs: ends running control panels,
+// stops and deletes the service, deletes the driver and service files, the
+// driver key, the Run value, the uninstall entry, the install folder, the
+// shortcuts, and makes the filter control device unreachable again. Part of
+// ResetInstalledState.
+void ResetInstalledProduct();
+
+// The values of a key in one registry view (KEY_WOW64_32KEY or
+// KEY_WOW64_64KEY), as RegValues.
+std::map<std::wstring, std::wstring> RegValues(const std::wstring& path, REGSAM view);
+// A .lnk file's target path; empty when it cannot be read.
+std::wstring ShortcutTarget(const std::wstring& link);
+// The service's state (SERVICE_RUNNING ...) and binary path; state 0 when
+// it is not registered.
+struct ServiceInfo {
+    DWORD state = 0;
+    DWORD startType = 0;
+    DWORD serviceType = 0;
+    std::wstring binaryPath;
+};
+ServiceInfo QueryService(const std::wstring& name);
+// Lines of a text log file (CR LF separated).
+std::vector<std::wstring> LogLines(const std::wstring& path);
+
+// Makes the key a volatile link to a key that does not exist: it can be
+// neither opened nor created, so writes below it are refused.
+// ResetInstalledProduct removes such a link at the uninstall entry's place.
+bool CreateDanglingKeyLink(const std::wstring& path);
+void RemoveKeyLink(const std::wstring& path);
+
+// Makes "\\.\Class#VelloLink&2F7B&00", the filter driver's control device of
+// an earlier installation, reachable in this prefix (or unreachable again).
+bool SetEarlierFilterDevice(bool reachable);
+
+// Holds a file open with no sharing, so nobody else can write or delete it;
+// the file (and its folder) is created when missing.
+class HeldFile {
+public:
+    explicit HeldFile(const std::wstring& path);
+    ~HeldFile();
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
 
 }  // namespace vt

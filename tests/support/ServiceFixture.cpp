@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "InstalledState.h"
+
 namespace vt {
 
 StandInService::StandInService(const std::wstring& name) : name_(name) {
@@ -15,18 +17,7 @@ StandInService::~StandInService() {
     RunDebugged(L"\"" + dir_ / L"VelloService.exe" + L"\" /Remove " + name_, 30000);
 }
 
-std::vector<std::wstring> StandInService::Log() const {
-    std::wstring text = Widen(ReadFileBytes(dir_ / (name_ + L".log")));
-    std::vector<std::wstring> lines;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find(L"\r\n", pos);
-        if (end == std::wstring::npos) end = text.size();
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    return lines;
-}
+std::vector<std::wstring> StandInService::Log() const { return LogLines(dir_ / (name_ + L".log")); }
 
 void StandInService::ClearLog() const { ::DeleteFileW((dir_ / (name_ + L".log")).c_str()); }
 
@@ -49,10 +40,12 @@ DWORD StandInService::State() const {
     return state;
 }
 
-void StandInService::StopAndWait() const {
+void StandInService::StopAndWait() const { StopServiceAndWait(name_); }
+
+void StopServiceAndWait(const std::wstring& name) {
     SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
     if (!manager) return;
-    SC_HANDLE service = ::OpenServiceW(manager, name_.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS);
+    SC_HANDLE service = ::OpenServiceW(manager, name.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS);
     if (service) {
         SERVICE_STATUS status = {};
         ::ControlService(service, SERVICE_CONTROL_STOP, &status);

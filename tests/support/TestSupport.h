@@ -97,6 +97,10 @@ void AnswerMessageBox(HWND box, int buttonId = IDOK);
 
 namespace vt {
 
+// Asks the service to stop and waits (up to 30 s) until it has; nothing
+// happens when it is not registered.
+void StopServiceAndWait(const std::wstring& name);
+
 // The stand-in service, copied into a temporary folder and registered under
 // name for the life of the object; it logs every control code it receives.
 class StandInService {
