@@ -8,3 +8,4 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/check-release.sh" "$root/build/i686"
 cd "$root/build/x86_64"
 ctest --output-on-failure --timeout 900 -j "$(nproc)"
+"$root/scripts/wine/arch32-tests.sh" "$root/build/i686"
