@@ -47,5 +47,11 @@ for name in VelloSetup VelloUninstall; do
         status=1
     fi
 done
+# The clean-up program that VelloUninstall carries runs on the same systems.
+cleanup="$dir/bin/FinalDeleteFile.exe"
+if [ -f "$cleanup" ] && ! i686-w64-mingw32-objdump -f "$cleanup" | grep -q 'file format pei-i386'; then
+    echo "check-release: FinalDeleteFile.exe (carried by VelloUninstall) is not a 32-bit program" >&2
+    status=1
+fi
 [ $status -eq 0 ] && echo "check-release: 32-bit programs are self-contained"
 exit $status

@@ -174,6 +174,20 @@ void TPicture::LoadFromFile(const std::wstring& path) {
     Changed();
 }
 
+namespace {
+// A 32-bit top-down bitmap of width x height pixels.
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;  // top-down rows
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+}  // namespace
+
 void TPicture::LoadRaster(const std::wstring& path) {
     win::ComInit com;
     win::ComPtr<IWICImagingFactory> factory;
@@ -194,13 +208,7 @@ void TPicture::LoadRaster(const std::wstring& path) {
         FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0 || w > 32768 || h > 32768)
         InvalidPicture(path);
 
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = static_cast<LONG>(w);
-    bi.bmiHeader.biHeight = -static_cast<LONG>(h);  // top-down rows
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown32(static_cast<int>(w), static_cast<int>(h));
     void* bits = nullptr;
     win::GdiObject bitmap(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits) throw EOutOfResources(L"Out of system resources");
@@ -223,13 +231,7 @@ void TPicture::LoadRaster(const std::wstring& path) {
 namespace {
 // The 32-bit top-down pixels of a bitmap; empty when they cannot be read.
 std::vector<BYTE> TopDownPixels(HBITMAP bitmap, int width, int height) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown32(width, height);
     std::vector<BYTE> pixels(static_cast<size_t>(width) * height * 4);
     win::WindowDc dc(nullptr);
     if (::GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &bi, DIB_RGB_COLORS) != height)
@@ -265,13 +267,7 @@ void TPicture::AssignIcon(HICON icon) {
         for (size_t c = 0; c < 3; ++c) px[i + c] = static_cast<BYTE>(px[i + c] * a / 255);
         px[i + 3] = a;
     }
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown32(w, h);
     void* bits = nullptr;
     win::GdiObject bitmap(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits) throw EOutOfResources(L"Out of system resources");

@@ -164,6 +164,7 @@ void TMainForm::UninstallBitBtnClick(ui::TObject*) {
     if (m_hUninstallThread) return;
     trace::Out(L"***** The uninstall worker cannot start (%lu) *****\n", ::GetLastError());
     m_bUninstalling = false;
+    UninstallBitBtn->SetEnabled(true);
     CancelBitBtn->SetEnabled(true);
     ui::EnableCloseCommand(Handle(), true);
 }
