@@ -17,6 +17,7 @@
 #include "PhantomDevices.h"
 #include "TestSupport.h"
 #include "shared/DeviceProperty.h"
+#include "shared/Wow64.h"
 #include "uninstall/MainForm.h"
 
 namespace {
@@ -289,6 +290,38 @@ TEST_F(UninstallWindow, DesktopShortcutGoesOnlyWhenTheInstallerMadeIt) {
         EXPECT_EQ(!vt::Exists(shortcut), c.deleted) << name;
         Quit();
     }
+}
+
+// A 32-bit uninstaller on 64-bit Windows deletes the service's program from
+// the native system folder, with the file-system redirection off for just
+// that deletion. (This build never runs under WOW64: the system's answers
+// are replaced.)
+std::vector<std::wstring> g_redirection;
+BOOL WINAPI Wow64Yes(HANDLE, PBOOL wow64) {
+    *wow64 = TRUE;
+    return TRUE;
+}
+BOOL WINAPI RecordDisable(PVOID* old) {
+    *old = reinterpret_cast<PVOID>(0x5A);
+    g_redirection.push_back(L"off");
+    return TRUE;
+}
+BOOL WINAPI RecordRevert(PVOID old) {
+    g_redirection.push_back(old == reinterpret_cast<PVOID>(0x5A) ? L"back" : L"back (wrong value)");
+    return TRUE;
+}
+
+TEST_F(UninstallWindow, ServiceProgramGoesWithRedirectionOffUnderWow64) {
+    const Wow64Api wow64 = {Wow64Yes, RecordDisable, RecordRevert};
+    const Wow64Api* previous = ReplaceWow64Api(&wow64);
+    Open();
+    g_redirection.clear();
+    const std::wstring service = vt::SystemFolder() + L"VelloService.exe";
+    ASSERT_TRUE(vt::Exists(service));
+    MainForm->Uninstall();
+    ReplaceWow64Api(previous);
+    EXPECT_EQ(g_redirection, (std::vector<std::wstring>{L"off", L"back"}));
+    EXPECT_FALSE(vt::Exists(service));
 }
 
 // Uninstall runs the worker; it reports its progress to the window, which
