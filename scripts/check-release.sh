@@ -69,5 +69,11 @@ if [ -f "$payloads" ]; then
     done <"$payloads"
     echo "check-release: VelloSetup's payload holds stand-ins for the maker's files:${stand_ins:- none}"
 fi
+# The clean-up program that VelloUninstall carries runs on the same systems.
+cleanup="$dir/bin/FinalDeleteFile.exe"
+if [ -f "$cleanup" ] && ! i686-w64-mingw32-objdump -f "$cleanup" | grep -q 'file format pei-i386'; then
+    echo "check-release: FinalDeleteFile.exe (carried by VelloUninstall) is not a 32-bit program" >&2
+    status=1
+fi
 [ $status -eq 0 ] && echo "check-release: 32-bit programs are self-contained"
 exit $status

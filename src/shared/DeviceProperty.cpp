@@ -17,21 +17,6 @@ DeviceInstallerApi CurrentApi() {
             ::SetupDiGetDeviceInstallParamsW, SystemSleep};
 }
 
-// 0 done, 1 setting the parameters failed, 2 the class installer failed.
-int ChangeState(const DeviceInstallerApi& api, HDEVINFO set, PSP_DEVINFO_DATA device,
-                DWORD stateChange, DWORD scope) {
-    SP_PROPCHANGE_PARAMS params = {};
-    params.ClassInstallHeader.cbSize = sizeof(SP_CLASSINSTALL_HEADER);
-    params.ClassInstallHeader.InstallFunction = DIF_PROPERTYCHANGE;
-    params.StateChange = stateChange;
-    params.Scope = scope;
-    params.HwProfile = 0;
-    if (!api.setClassInstallParams(set, device, &params.ClassInstallHeader, sizeof(params)))
-        return 1;
-    if (!api.callClassInstaller(DIF_PROPERTYCHANGE, set, device)) return 2;
-    return 0;
-}
-
 constexpr DWORD kTrailingZeros = 4;
 
 }  // namespace
@@ -62,40 +47,68 @@ std::unique_ptr<BYTE[]> GetDeviceRegistryProperty(HDEVINFO set, PSP_DEVINFO_DATA
     return buffer;
 }
 
-int DevicePropertyContains(HDEVINFO set, PSP_DEVINFO_DATA device, const wchar_t* name,
-                           DWORD property) {
+bool ReadMultiSzDeviceProperty(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property,
+                               std::vector<std::wstring>& strings) {
     DWORD type = 0;
     DWORD size = 0;
     std::unique_ptr<BYTE[]> data = GetDeviceRegistryProperty(set, device, property, &type, &size);
-    if (!data || type != REG_MULTI_SZ) return 0;
+    if (!data || type != REG_MULTI_SZ) return false;
     const wchar_t* text = reinterpret_cast<const wchar_t*>(data.get());
     const size_t units = size / sizeof(wchar_t);
     // Each string ends at its NUL or at the end of the data; an empty string
     // ends the list.
+    std::vector<std::wstring> found;
     for (size_t pos = 0; pos < units && text[pos] != L'\0';) {
         size_t end = pos;
         while (end < units && text[end] != L'\0') ++end;
-        std::wstring entry(text + pos, end - pos);
-        if (_wcsicmp(entry.c_str(), name) == 0) return 1;
+        found.emplace_back(text + pos, end - pos);
         pos = end + 1;
+    }
+    strings = std::move(found);
+    return true;
+}
+
+int DevicePropertyContains(HDEVINFO set, PSP_DEVINFO_DATA device, const wchar_t* name,
+                           DWORD property) {
+    std::vector<std::wstring> strings;
+    if (!ReadMultiSzDeviceProperty(set, device, property, strings)) return 0;
+    for (const std::wstring& entry : strings) {
+        if (_wcsicmp(entry.c_str(), name) == 0) return 1;
     }
     return 0;
 }
 
+int ChangeDeviceState(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD stateChange, DWORD scope) {
+    const DeviceInstallerApi api = CurrentApi();
+    SP_PROPCHANGE_PARAMS params = {};
+    params.ClassInstallHeader.cbSize = sizeof(SP_CLASSINSTALL_HEADER);
+    params.ClassInstallHeader.InstallFunction = DIF_PROPERTYCHANGE;
+    params.StateChange = stateChange;
+    params.Scope = scope;
+    params.HwProfile = 0;
+    if (!api.setClassInstallParams(set, device, &params.ClassInstallHeader, sizeof(params)))
+        return 1;
+    if (!api.callClassInstaller(DIF_PROPERTYCHANGE, set, device)) return 2;
+    return 0;
+}
+
+int DeviceRebootState(HDEVINFO set, PSP_DEVINFO_DATA device) {
+    SP_DEVINSTALL_PARAMS_W params = {};
+    params.cbSize = sizeof(params);
+    if (!CurrentApi().getDeviceInstallParams(set, device, &params)) return kDeviceGetParamsFailed;
+    return (params.Flags & DI_NEEDREBOOT) ? kDeviceNeedsReboot : kDeviceChanged;
+}
+
 int DisableDevice(HDEVINFO set, PSP_DEVINFO_DATA device) {
-    return ChangeState(CurrentApi(), set, device, DICS_DISABLE, DICS_FLAG_CONFIGSPECIFIC);
+    return ChangeDeviceState(set, device, DICS_DISABLE, DICS_FLAG_CONFIGSPECIFIC);
 }
 
 int EnableDevice(HDEVINFO set, PSP_DEVINFO_DATA device) {
-    const DeviceInstallerApi api = CurrentApi();
-    int result = ChangeState(api, set, device, DICS_ENABLE, DICS_FLAG_GLOBAL);
+    int result = ChangeDeviceState(set, device, DICS_ENABLE, DICS_FLAG_GLOBAL);
     if (result != 0) return result;  // 1 or 2
-    result = ChangeState(api, set, device, DICS_ENABLE, DICS_FLAG_CONFIGSPECIFIC);
+    result = ChangeDeviceState(set, device, DICS_ENABLE, DICS_FLAG_CONFIGSPECIFIC);
     if (result != 0) return result + 2;  // 3 or 4
-    SP_DEVINSTALL_PARAMS_W params = {};
-    params.cbSize = sizeof(params);
-    if (!api.getDeviceInstallParams(set, device, &params)) return kDeviceGetParamsFailed;
-    return (params.Flags & DI_NEEDREBOOT) ? kDeviceNeedsReboot : kDeviceChanged;
+    return DeviceRebootState(set, device);
 }
 
 bool RestartDevice(HDEVINFO set, PSP_DEVINFO_DATA device) {

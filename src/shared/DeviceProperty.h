@@ -6,6 +6,8 @@
 #include <setupapi.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 // A property's data in a buffer that ends in at least four zero bytes, so a
 // string property without its own terminator still ends inside the buffer.
@@ -14,6 +16,12 @@
 std::unique_ptr<BYTE[]> GetDeviceRegistryProperty(HDEVINFO set, PSP_DEVINFO_DATA device,
                                                   DWORD property, DWORD* type,
                                                   DWORD* size = nullptr);
+
+// The strings of a REG_MULTI_SZ property, from the first up to the empty
+// string that ends the list (never past the data returned). false, and
+// strings untouched, when the property cannot be read or has another type.
+bool ReadMultiSzDeviceProperty(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property,
+                               std::vector<std::wstring>& strings);
 
 // 1 when the property is a REG_MULTI_SZ list holding name (case ignored), else 0.
 int DevicePropertyContains(HDEVINFO set, PSP_DEVINFO_DATA device, const wchar_t* name,
@@ -29,6 +37,14 @@ enum DeviceChangeResult : int {
     kDeviceGetParamsFailed = 5,
     kDeviceNeedsReboot = 6,
 };
+
+// One DIF_PROPERTYCHANGE through the class installer: state change
+// (DICS_DISABLE, DICS_ENABLE) in scope (DICS_FLAG_GLOBAL,
+// DICS_FLAG_CONFIGSPECIFIC) of the current hardware profile. 0 done,
+// 1 the parameters were refused, 2 the class installer failed.
+int ChangeDeviceState(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD stateChange, DWORD scope);
+// After a change: kDeviceChanged, kDeviceGetParamsFailed or kDeviceNeedsReboot.
+int DeviceRebootState(HDEVINFO set, PSP_DEVINFO_DATA device);
 
 int DisableDevice(HDEVINFO set, PSP_DEVINFO_DATA device);
 int EnableDevice(HDEVINFO set, PSP_DEVINFO_DATA device);

@@ -122,6 +122,10 @@ bool IsUsableFolderName(const std::wstring& name) {
     }
 }
 
+bool IsUsableNameComponent(const std::wstring& name) {
+    return name.find_first_of(L"\\/") == std::wstring::npos && IsUsableFolderName(name);
+}
+
 bool HasUsableInstallFolderName(const INSTALL_SETTINGS& settings) {
     return IsUsableFolderName(settings.InstallFolderName);
 }

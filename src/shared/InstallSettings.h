@@ -55,6 +55,9 @@ void LoadInstallSettings(const std::wstring& settingsFileName, const std::wstrin
 // must check it first.
 bool HasUsableInstallFolderName(const INSTALL_SETTINGS& settings);
 bool IsUsableFolderName(const std::wstring& name);
+// True when name is one usable part of a path: a folder or file name of its
+// own, as IsUsableFolderName checks it, without any '\' or '/'.
+bool IsUsableNameComponent(const std::wstring& name);
 
 // Appends '\' unless text already ends in one, as long as the result stays
 // within limit - 1 characters (a buffer of limit characters with its NUL).

@@ -530,4 +530,17 @@ void TApplication::ShowException(const Exception& e) {
     MessageBox(text, Title(), MB_OK | MB_ICONSTOP);
 }
 
+void EnableCloseCommand(HWND window, bool enabled) {
+    if (HMENU menu = ::GetSystemMenu(window, FALSE))
+        ::EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void WaitAnsweringSentMessages(HANDLE thread) {
+    HANDLE handles[1] = {thread};
+    while (::MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 }  // namespace ui

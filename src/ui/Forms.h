@@ -189,4 +189,23 @@ extern TScreen* Screen;
 // quotes group and are removed. Element 0 is the program as written.
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);
 
+// Creates a control owned by owner, named and placed on parent.
+template <typename T>
+T* PlaceControl(TComponent* owner, TWinControl* parent, const wchar_t* name, int left, int top, int width,
+                int height) {
+    T* control = new T(owner);
+    control->SetName(name);
+    control->SetBounds(left, top, width, height);
+    control->SetParent(parent);
+    return control;
+}
+
+// Enables or greys the Close command of a window's system menu.
+void EnableCloseCommand(HWND window, bool enabled);
+
+// Waits for a thread to end while still answering the messages that other
+// threads send to this one's windows (a worker's message box, owned by a
+// window of this thread, needs them).
+void WaitAnsweringSentMessages(HANDLE thread);
+
 }  // namespace ui

@@ -174,6 +174,20 @@ void TPicture::LoadFromFile(const std::wstring& path) {
     Changed();
 }
 
+namespace {
+// A 32-bit top-down bitmap of width x height pixels.
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;  // top-down rows
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+}  // namespace
+
 void TPicture::LoadRaster(const std::wstring& path) {
     win::ComInit com;
     win::ComPtr<IWICImagingFactory> factory;
@@ -194,13 +208,7 @@ void TPicture::LoadRaster(const std::wstring& path) {
         FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0 || w > 32768 || h > 32768)
         InvalidPicture(path);
 
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = static_cast<LONG>(w);
-    bi.bmiHeader.biHeight = -static_cast<LONG>(h);  // top-down rows
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown32(static_cast<int>(w), static_cast<int>(h));
     void* bits = nullptr;
     win::GdiObject bitmap(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits) throw EOutOfResources(L"Out of system resources");
@@ -218,6 +226,59 @@ void TPicture::LoadRaster(const std::wstring& path) {
     height_ = static_cast<int>(h);
     hasAlpha_ = alpha;
     transparentColor_ = RGB(corner[2], corner[1], corner[0]);
+}
+
+namespace {
+// The 32-bit top-down pixels of a bitmap; empty when they cannot be read.
+std::vector<BYTE> TopDownPixels(HBITMAP bitmap, int width, int height) {
+    BITMAPINFO bi = TopDown32(width, height);
+    std::vector<BYTE> pixels(static_cast<size_t>(width) * height * 4);
+    win::WindowDc dc(nullptr);
+    if (::GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &bi, DIB_RGB_COLORS) != height)
+        pixels.clear();
+    return pixels;
+}
+}  // namespace
+
+void TPicture::AssignIcon(HICON icon) {
+    ICONINFO info = {};
+    if (!icon || !::GetIconInfo(icon, &info)) {
+        Clear();
+        return;
+    }
+    win::GdiObject color(info.hbmColor), mask(info.hbmMask);
+    BITMAP bm = {};
+    if (!color || !::GetObjectW(color.get(), sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) {
+        Clear();
+        return;
+    }
+    const int w = bm.bmWidth, h = bm.bmHeight;
+    std::vector<BYTE> px = TopDownPixels(static_cast<HBITMAP>(color.get()), w, h);
+    std::vector<BYTE> maskPx = TopDownPixels(static_cast<HBITMAP>(mask.get()), w, h);
+    if (px.empty()) {
+        Clear();
+        return;
+    }
+    bool alpha = false;
+    for (size_t i = 3; i < px.size() && !alpha; i += 4) alpha = px[i] != 0;
+    for (size_t i = 0; i < px.size(); i += 4) {
+        // Without an alpha channel, the mask's set pixels are the see-through ones.
+        BYTE a = alpha ? px[i + 3] : (!maskPx.empty() && maskPx[i] != 0 ? 0 : 255);
+        for (size_t c = 0; c < 3; ++c) px[i + c] = static_cast<BYTE>(px[i + c] * a / 255);
+        px[i + 3] = a;
+    }
+    BITMAPINFO bi = TopDown32(w, h);
+    void* bits = nullptr;
+    win::GdiObject bitmap(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) throw EOutOfResources(L"Out of system resources");
+    std::copy(px.begin(), px.end(), static_cast<BYTE*>(bits));
+    metafile_.reset();
+    bitmap_ = std::move(bitmap);
+    width_ = w;
+    height_ = h;
+    hasAlpha_ = true;
+    transparentColor_ = 0;
+    Changed();
 }
 
 namespace {

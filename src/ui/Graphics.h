@@ -115,6 +115,10 @@ public:
     // Raises EFOpenError when the file cannot be opened and EInvalidGraphic
     // when its extension is unknown or its contents cannot be decoded.
     void LoadFromFile(const std::wstring& path);
+    // A copy of an icon's image at its own size, with its transparency (the
+    // icon's alpha channel, else its mask). A null or unreadable icon clears
+    // the picture.
+    void AssignIcon(HICON icon);
     void Clear();
     bool Empty() const { return !bitmap_ && !metafile_; }
     int Width() const { return width_; }

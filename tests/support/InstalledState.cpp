@@ -22,7 +22,13 @@ void ResetInstalledState() {
     for (const wchar_t* key : {kUsbGroupKey, kHidGroupKey, kSettingsKey})
         ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
     RemoveTree(KitUserFolder());
+    // The product itself, then the uninstaller's clean-up program and its log.
     ResetInstalledProduct();
+    for (const wchar_t* file : {L"FinalDeleteFile.exe", L"FinalDeleteFile.log"}) {
+        const std::wstring path = CommonAppDataFolder() + file;
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(path.c_str());
+    }
 }
 
 bool RegKeyExists(const std::wstring& path) {
@@ -69,6 +75,82 @@ bool CreateVolatileKey(const std::wstring& path) {
         return false;
     ::RegCloseKey(key);
     return disposition == REG_CREATED_NEW_KEY;
+}
+
+namespace {
+
+std::wstring ShellFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+}  // namespace
+
+std::wstring ProgramFilesFolder() { return ShellFolder(CSIDL_PROGRAM_FILES); }
+std::wstring CommonProgramsFolder() { return ShellFolder(CSIDL_COMMON_PROGRAMS); }
+std::wstring CommonAppDataFolder() { return ShellFolder(CSIDL_COMMON_APPDATA) + L"\\"; }
+
+std::wstring UnixPath(const std::wstring& windowsPath) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    char* unix = toUnix ? toUnix(windowsPath.c_str()) : nullptr;
+    if (!unix) return {};
+    std::wstring path = Widen(unix);
+    ::HeapFree(::GetProcessHeap(), 0, unix);
+    return path;
+}
+
+bool RunHostCommand(const std::wstring& commandLine, const std::function<bool()>& done) {
+    Child child;
+    if (!child.Start(commandLine)) return false;
+    // Wine cannot wait for a host process: its effect is waited for instead.
+    for (int i = 0; i < 200; ++i) {
+        if (done()) return true;
+        ::Sleep(25);
+    }
+    return done();
+}
+
+namespace {
+bool IsLinkPath(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+}  // namespace
+
+HostLink::HostLink(const std::wstring& target, const std::wstring& link)
+    : link_(link), unixLink_(UnixPath(link)) {
+    const std::wstring unixTarget = UnixPath(target);
+    made_ = !unixTarget.empty() && !unixLink_.empty() &&
+            RunHostCommand(L"Z:\\bin\\ln -s " + Quoted(unixTarget) + L" " + Quoted(unixLink_),
+                           [&] { return IsLinkPath(link_); });
+}
+
+HostLink::~HostLink() {
+    if (made_) RunHostCommand(L"Z:\\bin\\rm -f " + Quoted(unixLink_), [&] { return !IsLinkPath(link_); });
+}
+
+FilterControlDevice::FilterControlDevice() {
+    wchar_t prefix[MAX_PATH] = {};
+    if (!::GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH)) return;
+    unixLink_ = std::wstring(prefix) + L"/dosdevices/class#vellolink&2f7b&00";
+    RunHostCommand(L"Z:\\bin\\ln -sf /dev/null " + Quoted(unixLink_), [this] { return present(); });
+}
+
+FilterControlDevice::~FilterControlDevice() {
+    if (!unixLink_.empty()) RunHostCommand(L"Z:\\bin\\rm -f " + Quoted(unixLink_), [this] { return !present(); });
+}
+
+bool FilterControlDevice::present() const {
+    HANDLE device = ::CreateFileW(L"\\\\.\\Class#VelloLink&2F7B&00", GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (device == INVALID_HANDLE_VALUE) return false;
+    ::CloseHandle(device);
+    return true;
 }
 
 }  // namespace vt

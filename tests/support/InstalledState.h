@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,6 +39,59 @@ std::wstring Dword(DWORD value);  // "dword:<decimal>"
 // created (the one registry write that can be refused here).
 bool CreateVolatileKey(const std::wstring& path);
 
+// ---- What the installation of the sample kit leaves besides the registry
+// groups and defaults (the uninstaller's tests build it themselves).
+
+constexpr wchar_t kKitShortcutFolderName[] = L"Vello Audio";
+constexpr wchar_t kKitDesktopShortcut[] = L"Vello Audio Center.lnk";
+constexpr wchar_t kKitRunValueName[] = L"VelloPanel";
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qorv73xxAudioExt";
+
+// Folders as the programs see them: Program Files and the common Start-menu
+// programs (no trailing '\'); the common application-data folder (with '\').
+// The install folder, system folder and desktop follow below.
+std::wstring ProgramFilesFolder();
+std::wstring CommonProgramsFolder();
+std::wstring CommonAppDataFolder();
+
+// The host's path of a path in the prefix (it need not exist yet).
+std::wstring UnixPath(const std::wstring& windowsPath);
+// Runs a host program (Z:\bin\...) and waits for it; true when it exited with 0.
+bool RunHostCommand(const std::wstring& commandLine);
+
+// A symbolic link to a folder, made on the host, for the life of the object.
+// Windows programs see it as a folder with FILE_ATTRIBUTE_REPARSE_POINT and
+// list the target's contents through it, but cannot remove it.
+class HostLink {
+public:
+    HostLink(const std::wstring& target, const std::wstring& link);
+    ~HostLink();
+    HostLink(const HostLink&) = delete;
+    HostLink& operator=(const HostLink&) = delete;
+    bool made() const { return made_; }
+
+private:
+    std::wstring link_;
+    std::wstring unixLink_;
+    bool made_ = false;
+};
+
+// The filter driver's control device "\\.\Class#VelloLink&2F7B&00", openable
+// for the life of the object (a link in the prefix's dosdevices folder). It
+// is seen by every program of the prefix.
+class FilterControlDevice {
+public:
+    FilterControlDevice();
+    ~FilterControlDevice();
+    FilterControlDevice(const FilterControlDevice&) = delete;
+    FilterControlDevice& operator=(const FilterControlDevice&) = delete;
+    bool present() const;
+
+private:
+    std::wstring unixLink_;
+};
+
 }  // namespace vt
 
 namespace vt {
@@ -45,8 +99,6 @@ namespace vt {
 // Where the installer puts the sample kit's product.
 constexpr wchar_t kServiceName[] = L"VelloService";
 constexpr wchar_t kDriverKey[] = L"SYSTEM\\CurrentControlSet\\Services\\VelloFlt";
-constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qorv73xxAudioExt";
 // C:\windows\system32\ and its drivers folder, with '\'.
 std::wstring SystemFolder();
 // C:\Program Files\Vello Audio\ .
