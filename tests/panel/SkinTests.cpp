@@ -17,12 +17,11 @@
 // Reads the picture each image control shows.
 class TAudioMainFormAccess {
 public:
-    // The picture an image control shows, or shows once its page does.
+    // The picture an image control shows.
     static std::wstring Shown(TAudioMainForm* form, const wchar_t* image) {
         ui::TImage* control = form->Image(image);
         std::wstring path;
-        if (form->m_PendingPicture.count(control)) path = form->m_PendingPicture.at(control);
-        else if (form->m_LoadedPicture.count(control)) path = form->m_LoadedPicture.at(control);
+        if (form->m_LoadedPicture.count(control)) path = form->m_LoadedPicture.at(control);
         if (path.empty()) return L"";
         const std::wstring& full = path;
         size_t slash = full.find_last_of(L'\\');
@@ -217,11 +216,12 @@ TEST_F(Skins, MenusListTheFoldersAndTickTheChoice) {
         const wchar_t* language;  // per-user choice; null: key removed
         const wchar_t* skin;
         int languageTicked, skinTicked;
+        const wchar_t* languageInUse;  // without a choice: the program folder's default
     };
     const Case cases[] = {
-        {"kit defaults", L"English", L"Graphite", 0, 1},
-        {"second of each", L"Russian", L"Amber", 1, 0},
-        {"no language stored", nullptr, L"Graphite", 0, 1},
+        {"kit defaults", L"English", L"Graphite", 0, 1, L"English"},
+        {"second of each", L"Russian", L"Amber", 1, 0, L"Russian"},
+        {"no language stored", nullptr, L"Graphite", 0, 1, L"English"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -236,7 +236,7 @@ TEST_F(Skins, MenusListTheFoldersAndTickTheChoice) {
         EXPECT_EQ(form->SkinMenu->Items(1)->Caption(), L"Graphite");
         EXPECT_EQ(Checked(form->LanguageMenu), c.languageTicked);
         EXPECT_EQ(Checked(form->SkinMenu), c.skinTicked);
-        EXPECT_EQ(form->m_szDefaultLanguage, c.language ? c.language : L"");
+        EXPECT_EQ(form->m_szDefaultLanguage, c.languageInUse);
         Close();
     }
 }
