@@ -304,6 +304,107 @@ TEST_F(Skins, ANonNumericNumberStopsTheLanguageLoad) {
     EXPECT_EQ(GetIni(UserConfig(), L"Language", L"DefaultLanguage"), L"English");
 }
 
+TEST(SplitCommaList, SplitsAsTheDelimitedTextSplitDoes) {
+    struct Case {
+        const wchar_t* text;
+        std::vector<std::wstring> fields;
+    };
+    const Case cases[] = {
+        {L"", {}},
+        {L"A", {L"A"}},
+        {L"A,B", {L"A", L"B"}},
+        {L" A , B ", {L" A ", L" B "}},
+        {L",5", {L"", L"5"}},
+        {L"A,", {L"A", L""}},
+        {L",", {L"", L""}},
+        {L"A,,B", {L"A", L"", L"B"}},
+        {L"\"A, B\",255", {L"A, B", L"255"}},
+        {L"\"A\"B,C", {L"A", L"B", L"C"}},
+        {L"\"A\",", {L"A", L""}},
+        {L"\"A\"\"B\"", {L"A\"B"}},
+        {L"\"\"", {L""}},
+        {L"\"open,end", {L"open,end"}},
+        {L"A\"B\",C", {L"A\"B\"", L"C"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SplitCommaList(c.text), c.fields) << vt::Narrow(c.text);
+}
+
+TEST_F(Skins, GlobalFontNumbersAreNoneOnlyWhenEmpty) {
+    AddedFolder language(Kit() + L"Language\\1366x768\\English", Kit() + L"Language\\1366x768\\Fonts");
+    const std::wstring file = language.path() + L"\\Language.ini";
+    Build();
+    struct Case {
+        const wchar_t* key;
+        const wchar_t* value;
+        bool raises;
+        int number;  // ColorUp or FontSize afterwards
+    };
+    const Case cases[] = {
+        {L"ColorUp", L"", false, 0},      {L"ColorUp", L"255,3", false, 255}, {L"ColorUp", L",5", true, 0},
+        {L"ColorUp", L"red", true, 0},    {L"FontSize", L"", false, -1},      {L"FontSize", L"12,x", false, 12},
+        {L"FontSize", L",5", true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vt::Narrow(std::wstring(c.key) + L"=" + c.value));
+        SetIni(file, L"GlobalFont", L"ColorUp", L"");
+        SetIni(file, L"GlobalFont", L"FontSize", L"");
+        SetIni(file, L"GlobalFont", c.key, c.value);
+        if (c.raises) {
+            EXPECT_THROW(form->LoadLanguageIni(L"Fonts"), ui::EConvertError);
+            continue;
+        }
+        form->LoadLanguageIni(L"Fonts");
+        EXPECT_EQ(std::wstring(c.key) == L"ColorUp" ? static_cast<int>(form->m_GlobalFont.ColorUp)
+                                                      : form->m_GlobalFont.FontSize,
+                  c.number);
+    }
+}
+
+// A user other than the installing one, or one whose stored choice names
+// no listed folder, still gets the skinned window.
+TEST_F(Skins, TheWindowComesUpSkinnedWhateverTheStoredChoice) {
+    struct Case {
+        const char* name;
+        bool noUserCopy;
+        const wchar_t* language;  // stored in the per-user copy
+        const wchar_t* skin;
+        const wchar_t* skinInUse;
+        const wchar_t* languageInUse;
+    };
+    const Case cases[] = {
+        {"no per-user copy", true, nullptr, nullptr, L"Graphite", L"English"},
+        {"a skin that is not there", false, L"Russian", L"Missing", L"Graphite", L"Russian"},
+        {"a path for the skin", false, L"English", L"..\\..\\windows", L"Graphite", L"English"},
+        {"a path for the language", false, L"..\\..\\windows", L"Amber", L"Amber", L"English"},
+        {"empty names", false, L"", L"", L"Graphite", L"English"},
+    };
+    const std::wstring user = AppData() + L"\\" + kUserFolder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.noUserCopy) {
+            vt::RemoveTree(user);
+        } else {
+            SetIni(UserConfig(), L"Language", L"DefaultLanguage", c.language);
+            SetIni(UserConfig(), L"Skin", L"DefaultSkin", c.skin);
+        }
+        Build();
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(form->m_szDefaultSkin, c.skinInUse);
+        EXPECT_EQ(form->m_szDefaultLanguage, c.languageInUse);
+        EXPECT_EQ(Shown(L"MainFormImage"), std::wstring(c.skinInUse) + L"\\MainFormImage.png");
+        RECT box{};
+        EXPECT_NE(::GetWindowRgnBox(form->Handle(), &box), ERROR) << "the skin's window region";
+        EXPECT_EQ(Checked(form->SkinMenu), std::wstring(c.skinInUse) == L"Amber" ? 0 : 1);
+        if (c.noUserCopy) {
+            // Made as the installer makes it: copies of the program folder's files.
+            EXPECT_EQ(vt::ReadFileBytes(user + L"\\AudioConfig.cfg"), vt::ReadFileBytes(Kit() + L"AudioConfig.cfg"));
+            EXPECT_EQ(vt::ReadFileBytes(user + L"\\DefaultProfile.ini"),
+                      vt::ReadFileBytes(Kit() + L"DefaultProfile.ini"));
+        }
+        Close();
+    }
+}
+
 // ---------------------------------------------------------------- Language.ini entries
 
 TEST_F(Skins, LanguageValuesAreParsedFieldByField) {
