@@ -157,6 +157,8 @@ TAudioMainForm::TAudioMainForm(ui::TComponent* owner)
 
     // 18 to 26. The features.
     SetUpDeviceFeatures();
+    // The window is built: the pressed-state pictures decode meanwhile.
+    m_Pictures->PrefetchRest();
 }
 
 void TAudioMainForm::SetInitialValues() {

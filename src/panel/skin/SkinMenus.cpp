@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "panel/AudioMainForm.h"
+#include "panel/skin/SkinPictures.h"
 #include "shared/DebugTrace.h"
 #include "shared/FileHelpers.h"
 
@@ -174,6 +175,7 @@ void TAudioMainForm::SkinMenuClick(ui::TObject* Sender) {
     ReadMicState();
     RescaleSpeakerField();
     WriteDefaultLanguageSkin(m_szDefaultLanguage, m_szDefaultSkin);
+    m_Pictures->PrefetchRest();
 }
 
 void TAudioMainForm::RescaleSpeakerField() {

@@ -36,6 +36,7 @@ SkinPictures::~SkinPictures() {
         std::lock_guard<std::mutex> hold(lock_);
         stopping_ = true;
         queue_.clear();
+        later_.clear();
     }
     changed_.notify_all();
     for (std::thread& worker : workers_) worker.join();
@@ -89,15 +90,16 @@ void SkinPictures::Prefetch(const std::wstring& folder) {
         folder_ = folder;
         entries_.clear();
         queue_.clear();
-        // Pressed-state pictures are seldom shown at first.
-        std::stable_partition(found.begin(), found.end(), [](const std::shared_ptr<Entry>& e) {
-            return Key(e->path).find(L"down", e->path.find_last_of(L'\\')) == std::wstring::npos;
-        });
+        later_.clear();
         for (std::shared_ptr<Entry>& entry : found) {
             entries_[Key(entry->path)] = entry;
-            queue_.push_back(std::move(entry));
+            // Pressed-state pictures are seldom shown at first.
+            if (Key(entry->path).find(L"down", entry->path.find_last_of(L'\\')) == std::wstring::npos)
+                queue_.push_back(std::move(entry));
+            else
+                later_.push_back(std::move(entry));
         }
-        if (workers_.empty() && !queue_.empty()) {
+        if (workers_.empty() && !entries_.empty()) {
             // The imaging component's decoders run in parallel only so far.
             const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
             const unsigned count = std::min(4u, std::max(2u, cores - 1));
@@ -107,15 +109,24 @@ void SkinPictures::Prefetch(const std::wstring& folder) {
     changed_.notify_all();
 }
 
+void SkinPictures::PrefetchRest() {
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        for (std::shared_ptr<Entry>& entry : later_) queue_.push_back(std::move(entry));
+        later_.clear();
+    }
+    changed_.notify_all();
+}
+
 void SkinPictures::Prefer(const std::vector<std::wstring>& paths) {
     std::lock_guard<std::mutex> hold(lock_);
     for (auto path = paths.rbegin(); path != paths.rend(); ++path) {
         auto it = entries_.find(Key(*path));
         if (it == entries_.end() || it->second->state != Entry::kQueued) continue;
-        auto queued = std::find(queue_.begin(), queue_.end(), it->second);
-        if (queued == queue_.end()) continue;
-        std::shared_ptr<Entry> entry = std::move(*queued);
-        queue_.erase(queued);
+        std::shared_ptr<Entry> entry = it->second;
+        auto queued = std::find(queue_.begin(), queue_.end(), entry);
+        if (queued != queue_.end()) queue_.erase(queued);
+        later_.erase(std::remove(later_.begin(), later_.end(), entry), later_.end());
         queue_.push_front(std::move(entry));
     }
 }
@@ -151,13 +162,13 @@ void SkinPictures::Load(const std::wstring& path, ui::TPicture& picture) {
         if (it != entries_.end()) {
             entry = it->second;
             if (entry->state == Entry::kQueued) {
-                // Not started yet: decoded here at once rather than waited for.
-                queue_.erase(std::find(queue_.begin(), queue_.end(), entry));
-                entry->state = Entry::kDecoding;
-                hold.unlock();
-                Decode(*entry);
-                hold.lock();
-                entry->state = Entry::kDone;
+                // Next in line for the workers (decoding here would first
+                // set up the imaging component on this thread, which costs
+                // more than the wait).
+                auto queued = std::find(queue_.begin(), queue_.end(), entry);
+                if (queued != queue_.end()) queue_.erase(queued);
+                later_.erase(std::remove(later_.begin(), later_.end(), entry), later_.end());
+                queue_.push_front(entry);
                 changed_.notify_all();
             }
             changed_.wait(hold, [&] { return entry->state == Entry::kDone; });

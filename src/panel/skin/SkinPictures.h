@@ -28,10 +28,13 @@ public:
     SkinPictures& operator=(const SkinPictures&) = delete;
 
     // Starts decoding every picture file of folder (by the extensions the
-    // picture loader knows; pressed-state pictures, named "...Down...", come
-    // last). A new folder drops the pictures of the last one; the same folder
-    // again changes nothing.
+    // picture loader knows); pressed-state pictures, named "...Down...",
+    // wait for PrefetchRest unless asked for. A new folder drops the
+    // pictures of the last one; the same folder again changes nothing.
     void Prefetch(const std::wstring& folder);
+
+    // Queues the pictures that Prefetch held back (pressed-state ones).
+    void PrefetchRest();
 
     // Moves the pictures of these files, when still waiting, to the head of
     // the queue in this order (the ones the window shows first).
@@ -65,6 +68,7 @@ private:
     std::wstring folder_;
     std::map<std::wstring, std::shared_ptr<Entry>> entries_;
     std::deque<std::shared_ptr<Entry>> queue_;
+    std::vector<std::shared_ptr<Entry>> later_;  // held back until PrefetchRest
     std::vector<std::thread> workers_;
     bool stopping_ = false;
 };
