@@ -699,6 +699,41 @@ TEST_F(Skins, PicturesFollowTheStateOfTheirControls) {
     EXPECT_EQ(logo->Width(), form->SkinEntry(L"LogoImage").width);
 }
 
+// A picture that cannot be shown stops the start, whichever page it
+// belongs to: the window is not built.
+TEST_F(Skins, ABadPictureOfAnyPageStopsTheStart) {
+    const std::wstring skin = Kit() + L"Skin\\1366x768\\Graphite\\";
+    struct Case {
+        const char* name;
+        const wchar_t* file;
+        bool missing;  // else broken
+        const wchar_t* message;
+    };
+    const Case cases[] = {
+        {"broken, microphone page", L"MicBarImage.png", false, L"Bitmap image is not valid"},
+        {"missing, ENC page", L"ENCSliderImage.png", true, L"Cannot open file"},
+        {"broken, shown page", L"EQ60HzBarImage.png", false, L"Bitmap image is not valid"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring path = skin + c.file;
+        const std::string saved = vt::ReadFileBytes(path);
+        if (c.missing) ::DeleteFileW(path.c_str());
+        else vt::WriteFileBytes(path, "no picture");
+        app = std::make_unique<ui::TApplication>();
+        try {
+            app->CreateForm(form);
+            ADD_FAILURE() << "the window was built";
+        } catch (const ui::Exception& e) {
+            EXPECT_NE(e.Message().find(c.message), std::wstring::npos) << vt::Narrow(e.Message());
+            EXPECT_NE(e.Message().find(c.file), std::wstring::npos) << vt::Narrow(e.Message());
+        }
+        EXPECT_EQ(form, nullptr);
+        app.reset();
+        vt::WriteFileBytes(path, saved);
+    }
+}
+
 TEST_F(Skins, TheRegionFileShapesTheWindow) {
     const std::wstring rgn = Kit() + L"Skin\\1366x768\\Graphite\\MainForm_Frame.rgn";
     struct Case {
