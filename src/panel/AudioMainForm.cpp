@@ -278,7 +278,8 @@ std::wstring TAudioMainForm::SearchDevice(const std::wstring& sourceFolder) {
 
 void TAudioMainForm::FindAndOpenDevice() {
     // 14. The device by the authenticated list of hardware IDs.
-    std::wstring hardwareId = m_DeviceSearch.valid() ? m_DeviceSearch.get() : SearchDevice(m_Config.SourceFolderFullPath);
+    std::wstring hardwareId =
+        m_DeviceSearch.valid() ? m_DeviceSearch.get() : SearchDevice(m_Config.SourceFolderFullPath);
     GetVidPidFromPath(hardwareId, m_wVID, m_wPID);
 
     // 15. The library's active device.
@@ -440,7 +441,7 @@ void TAudioMainForm::FormDestroy(ui::TObject*) {
         if (!MediaPlayer->IsOpen()) return;
         try {
             MediaPlayer->Close();
-        } catch (const ui::EMCIDeviceError&) {
+        } catch (const ui::Exception&) {
         }
     });
     ShutDownStep(nullptr, [this] { ResetEQ(); });

@@ -277,7 +277,8 @@ void SimulatedDevice::Notify(UINT event) {
     Found found{::GetCurrentProcessId(), {}};
     ::EnumWindows(FindMainWindows, reinterpret_cast<LPARAM>(&found));
     for (const auto& itf : interfaces) {
-        const size_t size = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + (itf.path.size() + 1) * sizeof(wchar_t);
+        const size_t size =
+            offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + (itf.path.size() + 1) * sizeof(wchar_t);
         std::vector<BYTE> buffer(size, 0);
         auto* broadcast = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(buffer.data());
         broadcast->dbcc_size = static_cast<DWORD>(size);

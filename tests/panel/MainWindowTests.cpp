@@ -595,11 +595,13 @@ TEST_F(MainWindow, EepromPresetIsReadFromItsBank) {
     const std::vector<WORD> unchanged;
     const Case cases[] = {
         {"bank 2 with its table", {{0x8D, 0x01}, {0x8E, 0x12}},
-         {{0x20, 0xFF}, {0x21, 0x0F}, {0x22, 0x00}, {0x23, 0x00}, {0x24, 0x08}, {0x25, 0x40}, {0x26, 0x00}, {0x27, 0x14}},
+         {{0x20, 0xFF}, {0x21, 0x0F}, {0x22, 0x00}, {0x23, 0x00}, {0x24, 0x08}, {0x25, 0x40}, {0x26, 0x00},
+          {0x27, 0x14}},
          0, {2559, 512, 1536, 1024, 1024}, 1, 1, 0,
          {"50 8D", "50 8E", "51 27", "51 20", "51 21", "51 22", "51 23", "51 24", "51 25", "51 26", "51 27"}},
         {"other bank byte: bank 0", {{0x8D, 0x01}, {0x8E, 0x20}},
-         {{0x00, 0x00}, {0x01, 0x04}, {0x02, 0x40}, {0x03, 0x00}, {0x04, 0x04}, {0x05, 0x40}, {0x06, 0x00}, {0x07, 0x84}},
+         {{0x00, 0x00}, {0x01, 0x04}, {0x02, 0x40}, {0x03, 0x00}, {0x04, 0x04}, {0x05, 0x40}, {0x06, 0x00},
+          {0x07, 0x84}},
          0, {1024, 1024, 1024, 1024, 1024}, 0, 0, 1,
          {"50 8D", "50 8E", "51 07", "51 00", "51 01", "51 02", "51 03", "51 04", "51 05", "51 06", "51 07"}},
         {"no table: flat gains, the switch from the data byte", {{0x8D, 0x00}, {0x8E, 0x11}}, {{0x17, 0x10}}, 0,
@@ -803,7 +805,8 @@ TEST_F(MainWindow, GpioModeLocksThe71ButtonsButNotTheirSimulatedClicks) {
         form->LoadSkinImage(form->SkinEntry(L"VirtualResetUpImage"), reset);
         if (c.simulatedClick) form->OnImageMouseDown(reset, ui::mbLeft, 0, 0, 0);
         else PressOn(reset);
-        EXPECT_EQ(Shown(L"VirtualResetImage"), c.resetLocked ? L"VirtualResetUpImage.png" : L"VirtualResetDownImage.png");
+        EXPECT_EQ(Shown(L"VirtualResetImage"),
+                  c.resetLocked ? L"VirtualResetUpImage.png" : L"VirtualResetDownImage.png");
         if (!c.simulatedClick) SendAt(Cursor(), MOUSEEVENTF_LEFTUP);
         Pump(30);
         // A speaker's release starts the rotation timer again.

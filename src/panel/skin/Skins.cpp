@@ -570,7 +570,9 @@ void TAudioMainForm::LoadSkinImage(const SKIN_ENTRY& entry, ui::TImage* image) {
 
 std::vector<TAudioMainForm::SkinLoad> TAudioMainForm::PlanSkinPictures() {
     std::vector<SkinLoad> plan;
-    auto load = [&](const wchar_t* key, ui::TImage* image) { plan.push_back({SkinLoad::kPicture, image, &SkinEntry(key)}); };
+    auto load = [&](const wchar_t* key, ui::TImage* image) {
+        plan.push_back({SkinLoad::kPicture, image, &SkinEntry(key)});
+    };
     for (const ImageRow& row : kImageRows) {
         ui::TImage* image = row.control ? Image(row.control) : nullptr;
         switch (row.choice) {
