@@ -5,38 +5,70 @@
 //
 // presses the left button at the client point (X, Y) of the running panel's
 // main window, moves the pointer DY pixels down (up when negative) and
-// releases it. Each step waits until the panel has handled the one before
-// (the panel reads the pointer's position when it handles a move). Exit
-// code 0 when done, 1 without a panel window, 2 when the panel did not
-// answer within 10 s.
+// releases it. Each step waits until the panel has handled the one before.
+// Exit code 0 when done, 1 without a panel window, 2 when the pointer could
+// not be placed or the panel did not answer within 10 s.
+//
+// The panel reads the pointer's position when it handles a press or a move.
+// Under Wine the system answers that from the last input that moved the
+// pointer for a short while only, then from the display, and moving the
+// display's pointer can be refused; so until the panel has handled a step
+// the pointer is placed again every 20 ms, one pixel to the right and back
+// (the panel's sliders go by the vertical position). A busy machine can
+// still make the panel see a position a pixel off.
 #include <windows.h>
 
-#include <cwchar>
 #include <cstdlib>
+#include <cwchar>
+#include <initializer_list>
 
 namespace {
 
-void SendAt(POINT p, DWORD flags) {
+constexpr DWORD kTimeoutMs = 10000;
+
+void Send(DWORD flags, LONG dx = 0, LONG dy = 0) {
     INPUT in = {};
     in.type = INPUT_MOUSE;
-    in.mi.dx = ::MulDiv(p.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = ::MulDiv(p.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in.mi.dx = dx;
+    in.mi.dy = dy;
+    in.mi.dwFlags = flags;
     ::SendInput(1, &in, sizeof(INPUT));
 }
 
+bool At(POINT p) {
+    POINT now;
+    return ::GetCursorPos(&now) && now.x == p.x && now.y == p.y;
+}
+
+// Moves the pointer to p: the display's pointer when that is allowed, and
+// by absolute input (0..65535 across the screen), trying the values around
+// the scaled one until the system has it on p.
+bool Place(POINT p) {
+    ::SetCursorPos(p.x, p.y);
+    const LONG x = ::MulDiv(p.x, 65536, ::GetSystemMetrics(SM_CXSCREEN));
+    const LONG y = ::MulDiv(p.y, 65536, ::GetSystemMetrics(SM_CYSCREEN));
+    for (LONG dy : {0, 1, -1, 2, -2, 3, -3}) {
+        for (LONG dx : {0, 1, -1, 2, -2, 3, -3}) {
+            Send(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x + dx, y + dy);
+            if (At(p)) return true;
+        }
+    }
+    return false;
+}
+
 // The panel takes the mouse capture when it handles a press on a control
-// and gives it back with the release.
-bool WaitForCapture(HWND window, bool held) {
+// and gives it back with the release. Until then the pointer is kept at p.
+bool WaitForCapture(HWND window, bool held, POINT p) {
     const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
     const DWORD start = ::GetTickCount();
-    do {
+    for (LONG step = 1;; ++step) {
         GUITHREADINFO info = {};
         info.cbSize = sizeof(info);
         if (::GetGUIThreadInfo(thread, &info) && (info.hwndCapture == window) == held) return true;
-        ::Sleep(10);
-    } while (::GetTickCount() - start < 10000);
-    return false;
+        if (::GetTickCount() - start >= kTimeoutMs) return false;
+        ::Sleep(20);
+        Place(POINT{p.x + step % 2, p.y});
+    }
 }
 
 }  // namespace
@@ -54,14 +86,11 @@ int wmain(int argc, wchar_t** argv) {
     POINT from{std::wcstol(argv[1], nullptr, 10), std::wcstol(argv[2], nullptr, 10)};
     const int dy = argc > 3 ? std::wcstol(argv[3], nullptr, 10) : 0;
     ::ClientToScreen(window, &from);
-    ::SetCursorPos(from.x, from.y);
-    SendAt(from, 0);
-    SendAt(from, MOUSEEVENTF_LEFTDOWN);
-    if (!WaitForCapture(window, true)) return 2;
     const POINT to{from.x, from.y + dy};
-    // The pointer itself moves too: the panel reads its position.
-    ::SetCursorPos(to.x, to.y);
-    if (dy) SendAt(to, 0);
-    SendAt(to, MOUSEEVENTF_LEFTUP);
-    return WaitForCapture(window, false) ? 0 : 2;
+    if (!Place(from)) return 2;
+    Send(MOUSEEVENTF_LEFTDOWN);
+    if (!WaitForCapture(window, true, from)) return 2;
+    if (!Place(to)) return 2;
+    Send(MOUSEEVENTF_LEFTUP);
+    return WaitForCapture(window, false, to) ? 0 : 2;
 }
