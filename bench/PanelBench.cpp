@@ -100,16 +100,28 @@ void End(Launched& l) {
     ::Sleep(300);
 }
 
-double MedianStart(const std::wstring& exe, const std::wstring& args, int runs) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        Launched l = StartUntilPainted(exe, args);
-        if (l.seconds > 0) times.push_back(l.seconds);
-        End(l);
-    }
+double Median(std::vector<double> times) {
     if (times.empty()) return -1;
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// Start-up times of several programs, measured in turns (each round starts
+// every program once, in a new order each round), so that a machine that
+// grows busier or quieter meanwhile weighs on all of them alike.
+std::vector<double> MedianStarts(const std::vector<std::wstring>& exes, const std::wstring& args, int rounds) {
+    std::vector<std::vector<double>> times(exes.size());
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t k = 0; k < exes.size(); ++k) {
+            size_t i = (k + static_cast<size_t>(round)) % exes.size();
+            Launched l = StartUntilPainted(exes[i], i == 0 ? L"" : args);
+            if (l.seconds > 0) times[i].push_back(l.seconds);
+            End(l);
+        }
+    }
+    std::vector<double> medians;
+    for (const auto& t : times) medians.push_back(Median(t));
+    return medians;
 }
 
 double IdleCpuPercent() {
@@ -182,14 +194,24 @@ void PrepareUserFolder() {
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
     PrepareUserFolder();
-    const int runs = 5;
-    double bare = MedianStart(Folder() + L"bench_bare_window.exe", L"", runs);
-    double panel = MedianStart(Folder() + L"VelloPanel.exe", L"-servicestart", runs);
+    const int rounds = 7;
+    // The bare window first; VelloPanel.baseline.exe (an earlier revision's
+    // panel, see bench/run.sh) when it lies beside this program.
+    std::vector<std::wstring> exes = {Folder() + L"bench_bare_window.exe", Folder() + L"VelloPanel.exe"};
+    const std::wstring baseline = Folder() + L"VelloPanel.baseline.exe";
+    const bool withBaseline = ::GetFileAttributesW(baseline.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (withBaseline) exes.push_back(baseline);
+    std::vector<double> starts = MedianStarts(exes, L"-servicestart", rounds);
+    const double bare = starts[0], panel = starts[1];
     std::printf("1. start to first painted frame (median of %d): VelloPanel %.0f ms, bare window %.0f ms, "
                 "ratio %.2f (goal <= 1.5)\n",
-                runs, panel * 1000, bare * 1000, bare > 0 ? panel / bare : -1.0);
+                rounds, panel * 1000, bare * 1000, bare > 0 ? panel / bare : -1.0);
+    if (withBaseline) {
+        std::printf("   the same run, VelloPanel of %ls: %.0f ms, ratio %.2f\n", argc > 1 ? argv[1] : L"the baseline",
+                    starts[2] * 1000, bare > 0 ? starts[2] / bare : -1.0);
+    }
     std::fflush(stdout);
     double perMove = MillisecondsPerDragMove(3000);
     std::printf("2. main-thread CPU per EQ drag move: %.4f ms (goal <= 0.1 ms)\n", perMove);

@@ -30,11 +30,14 @@ if [ -f "$lib" ]; then
         status=1
     fi
 fi
-# The simulated device is for tests only.
-for exe in "$dir"/bin/Vello*.exe; do
+# The simulated device is for tests and VelloPanelSim only: no deliverable
+# carries it. VelloPanelSim shows that the marker still finds it.
+marker="one simulated device at a time"
+for name in VelloPanel VelloSetup VelloUninstall; do
+    exe="$dir/bin/$name.exe"
     [ -f "$exe" ] || continue
-    if grep -q "one simulated device at a time" "$exe"; then
-        echo "check-release: $(basename "$exe") contains the simulated device" >&2
+    if grep -q "$marker" "$exe"; then
+        echo "check-release: $name.exe contains the simulated device" >&2
         status=1
     fi
 done
@@ -73,6 +76,10 @@ fi
 cleanup="$dir/bin/FinalDeleteFile.exe"
 if [ -f "$cleanup" ] && ! i686-w64-mingw32-objdump -f "$cleanup" | grep -q 'file format pei-i386'; then
     echo "check-release: FinalDeleteFile.exe (carried by VelloUninstall) is not a 32-bit program" >&2
+    status=1
+fi
+if [ -f "$dir/bin/VelloPanelSim.exe" ] && ! grep -q "$marker" "$dir/bin/VelloPanelSim.exe"; then
+    echo "check-release: the simulation's marker is no longer found in VelloPanelSim.exe" >&2
     status=1
 fi
 [ $status -eq 0 ] && echo "check-release: 32-bit programs are self-contained"

@@ -13,6 +13,7 @@
 #include "panel/device/FilterControl.h"
 #include "panel/device/HidDevice.h"
 #include "panel/device/AudioCommand.h"
+#include "panel/skin/SkinPictures.h"
 #include "shared/DebugTrace.h"
 #include "shared/DeviceIdMgr.h"
 #include "shared/ResolutionFolder.h"
@@ -51,7 +52,8 @@ std::wstring Cut(std::wstring text, size_t chars = 31) {
 
 }  // namespace
 
-TAudioMainForm::TAudioMainForm(ui::TComponent* owner) : ui::TForm(owner, L"TAudioMainForm") {
+TAudioMainForm::TAudioMainForm(ui::TComponent* owner)
+    : ui::TForm(owner, L"TAudioMainForm"), m_Pictures(new SkinPictures) {
     // 1. The form design.
     SetName(L"AudioMainForm");
     SetBorderStyle(ui::TFormBorderStyle::bsNone);
@@ -90,8 +92,10 @@ TAudioMainForm::TAudioMainForm(ui::TComponent* owner) : ui::TForm(owner, L"TAudi
     m_iOSVersionClass = GetOSVersionClass();
     m_bActivated = 0;
 
-    // 5. The settings file.
+    // 5. The settings file. The device search of step 14 needs nothing else
+    // and runs meanwhile.
     LoadInstallSettings(L"AudioConfig.cfg", ui::Application->ExeName(), m_Config);
+    m_DeviceSearch = std::async(std::launch::async, SearchDevice, m_Config.SourceFolderFullPath);
 
     // 6. Initial values.
     SetInitialValues();
@@ -101,6 +105,8 @@ TAudioMainForm::TAudioMainForm(ui::TComponent* owner) : ui::TForm(owner, L"TAudi
     Step(L"ReadDefaultLanguageSkin");
     ReadDefaultLanguageSkin(m_szDefaultLanguage, m_szDefaultSkin);
     ChooseResolutionFolder();
+    // The skin's pictures decode on worker threads while the next steps run.
+    m_Pictures->Prefetch(SkinFolder());
 
     // 9. Tray icon and titles.
     Step(L"LoadTrayIcon");
@@ -151,6 +157,8 @@ TAudioMainForm::TAudioMainForm(ui::TComponent* owner) : ui::TForm(owner, L"TAudi
 
     // 18 to 26. The features.
     SetUpDeviceFeatures();
+    // The window is built: the pressed-state pictures decode meanwhile.
+    m_Pictures->PrefetchRest();
 }
 
 void TAudioMainForm::SetInitialValues() {
@@ -191,10 +199,21 @@ void TAudioMainForm::SetInitialValues() {
 }
 
 void TAudioMainForm::ChooseResolutionFolder() {
+    const std::wstring skins = m_ProgramFolder + Cut(m_Config.SkinFolderName, 30) + L"\\";
+    const std::wstring languages = m_ProgramFolder + Cut(m_Config.LanguageFolderName, 30) + L"\\";
     m_szResolutionFolder = resolution::FolderForScreen(resolution::Compare::Greater);
-    std::wstring setting = m_ProgramFolder + Cut(m_Config.SkinFolderName, 30) + L"\\" + m_szResolutionFolder +
-                           m_szDefaultSkin + L"\\SkinSetting.ini";
+    // The stored skin is taken only when it names a skin folder (with or
+    // without the resolution folder); anything else, a path above all,
+    // gives way to the program's default skin.
+    std::vector<std::wstring> anySkin = ListedFolders(skins + m_szResolutionFolder);
+    for (std::wstring& name : ListedFolders(skins)) anySkin.push_back(std::move(name));
+    m_szDefaultSkin = ListedChoice(m_szDefaultSkin, anySkin, L"Skin");
+    std::wstring setting = skins + m_szResolutionFolder + m_szDefaultSkin + L"\\SkinSetting.ini";
     if (!IsFileExist(Handle(), setting)) m_szResolutionFolder.clear();
+    // Both names are now folders that the menus list.
+    m_szDefaultSkin = ListedChoice(m_szDefaultSkin, ListedFolders(skins + m_szResolutionFolder), L"Skin");
+    m_szDefaultLanguage =
+        ListedChoice(m_szDefaultLanguage, ListedFolders(languages + m_szResolutionFolder), L"Language");
 }
 
 void TAudioMainForm::ReadConfigValues() {
@@ -247,14 +266,20 @@ void TAudioMainForm::ReadConfigValues() {
     m_b3DV7ch1Exclusive = LeadingNumber(read(L"DefaultSet", L"3DV7ch1MutuallyExclusive"));
 }
 
-void TAudioMainForm::FindAndOpenDevice() {
-    // 14. The device by the authenticated list of hardware IDs.
+std::wstring TAudioMainForm::SearchDevice(const std::wstring& sourceFolder) {
     DEVICEID_MGR::CDeviceIdMgr ids;
-    ids.LoadFromIniFile(m_Config.SourceFolderFullPath + L"AudioConfig.cfg", DEVICEID_MGR::kUsbSection);
+    ids.LoadFromIniFile(sourceFolder + L"AudioConfig.cfg", DEVICEID_MGR::kUsbSection);
     std::wstring hardwareId;
     if (FindDeviceByHardwareId(KSCATEGORY_AUDIO_GUID, kHardwareIdLengthTemplate, ids, &hardwareId) != 1)
         FindDeviceByHardwareId(KSCATEGORY_AUDIO_GUID, kHardwareIdLengthTemplate, ids, &hardwareId);
     if (hardwareId.size() > 255) hardwareId.resize(255);
+    return hardwareId;
+}
+
+void TAudioMainForm::FindAndOpenDevice() {
+    // 14. The device by the authenticated list of hardware IDs.
+    std::wstring hardwareId =
+        m_DeviceSearch.valid() ? m_DeviceSearch.get() : SearchDevice(m_Config.SourceFolderFullPath);
     GetVidPidFromPath(hardwareId, m_wVID, m_wPID);
 
     // 15. The library's active device.
@@ -408,43 +433,59 @@ void TAudioMainForm::FormDestroy(ui::TObject*) {
     Timer1->SetEnabled(false);
     StopWorkers();
 
-    Step(L"SaveLastProfile");
-    SaveLastProfile(m_szUserFolderName);
-    if (MediaPlayer->IsOpen()) {
+    // Every step runs under the standard exception display: one that fails
+    // (a skin picture gone, a broken profile) shows its error and the later
+    // steps, the device's reset above all, still run.
+    ShutDownStep(L"SaveLastProfile", [this] { SaveLastProfile(m_szUserFolderName); });
+    ShutDownStep(nullptr, [this] {
+        if (!MediaPlayer->IsOpen()) return;
         try {
             MediaPlayer->Close();
         } catch (const ui::Exception&) {
         }
-    }
-    ResetEQ();
-    SetEQOnOff(0);
-    Step(L"Reset3D");
-    Reset3D();
-    SetFBM(1);
-    Set3DOnOff(0);
+    });
+    ShutDownStep(nullptr, [this] { ResetEQ(); });
+    ShutDownStep(nullptr, [this] { SetEQOnOff(0); });
+    ShutDownStep(L"Reset3D", [this] { Reset3D(); });
+    ShutDownStep(nullptr, [this] { SetFBM(1); });
+    ShutDownStep(nullptr, [this] { Set3DOnOff(0); });
 
     device::DeviceHandle hid = OpenHidDevice(m_wVID, m_wPID);
     if (hid) {
-        DeviceIoGuard guard;
-        HidWriteRegister(hid.get(), 0x100, 0);
-        FilterIoctl_SetEffect(0);
-        FilterIoctl_EnableEffect(1);
-        m_b7ch1Enable = 0;
-        Step(L"ResetSpeakers");
-        ResetSpeakers();
-        Qorv_AudioSetOnOff(AUDIO_FEATURE_ENC, AUDIO_CMD_ONOFF, 0);
-        Qorv_AudioSetOnOff(AUDIO_FEATURE_TIMBREX, AUDIO_CMD_ONOFF, 0);
+        // No lock is held across these steps: several call into the device
+        // library, and each register function keeps its own reports whole.
+        ShutDownStep(nullptr, [&] { HidWriteRegister(hid.get(), 0x100, 0); });
+        ShutDownStep(nullptr, [] {
+            FilterIoctl_SetEffect(0);
+            FilterIoctl_EnableEffect(1);
+        });
+        ShutDownStep(L"ResetSpeakers", [this] {
+            m_b7ch1Enable = 0;
+            ResetSpeakers();
+        });
+        ShutDownStep(nullptr, [] {
+            Qorv_AudioSetOnOff(AUDIO_FEATURE_ENC, AUDIO_CMD_ONOFF, 0);
+            Qorv_AudioSetOnOff(AUDIO_FEATURE_TIMBREX, AUDIO_CMD_ONOFF, 0);
+        });
         if (m_hLEDThread) {
             ::CloseHandle(m_hLEDThread);
             m_hLEDThread = nullptr;
-            Step(L"SetLEDOff");
-            SetLEDOff();
+            ShutDownStep(L"SetLEDOff", [this] { SetLEDOff(); });
         }
-        HidSendEmptyReport(hid.get());
+        ShutDownStep(nullptr, [&] { HidSendEmptyReport(hid.get()); });
     }
     if (m_hDevice) {
         device::DeviceHandle active(m_hDevice);
         m_hDevice = nullptr;
+    }
+}
+
+void TAudioMainForm::ShutDownStep(const wchar_t* name, const std::function<void()>& step) {
+    if (name) Step(name);
+    try {
+        step();
+    } catch (...) {
+        ui::HandleCurrentException();
     }
 }
 
@@ -479,6 +520,7 @@ void TAudioMainForm::WndProc(ui::TMessage& msg) {
         msg.Result = 0;
         return;
     }
+    DragMessage(msg);
     ui::TForm::WndProc(msg);
 }
 
@@ -498,35 +540,31 @@ int TAudioMainForm::WriteIniString(const std::wstring& file, const wchar_t* sect
 
 std::vector<std::wstring> SplitCommaList(const std::wstring& text) {
     std::vector<std::wstring> fields;
-    if (text.empty()) return fields;
     size_t i = 0;
-    while (true) {
+    while (i < text.size()) {
         std::wstring field;
-        if (i < text.size() && text[i] == L'"') {
-            ++i;
-            while (i < text.size()) {
-                if (text[i] == L'"') {
-                    if (i + 1 < text.size() && text[i + 1] == L'"') {
-                        field += L'"';
-                        i += 2;
-                        continue;
-                    }
+        if (text[i] == L'"') {
+            // A quoted field runs to its closing quote ("" stands for one);
+            // whatever follows it up to the next comma is a field of its own.
+            for (++i; i < text.size(); ++i) {
+                if (text[i] != L'"') {
+                    field += text[i];
+                } else if (i + 1 < text.size() && text[i + 1] == L'"') {
+                    field += L'"';
+                    ++i;
+                } else {
                     ++i;
                     break;
                 }
-                field += text[i++];
             }
-            while (i < text.size() && text[i] != L',') field += text[i++];
         } else {
             while (i < text.size() && text[i] != L',') field += text[i++];
         }
         if (field.size() > 127) field.resize(127);
         fields.push_back(field);
-        if (i >= text.size()) break;
-        ++i;  // the comma; a trailing one gives a last empty field
-        if (i == text.size()) {
-            fields.emplace_back();
-            break;
+        if (i < text.size() && text[i] == L',') {
+            ++i;  // a trailing comma gives a last empty field
+            if (i == text.size()) fields.emplace_back();
         }
     }
     return fields;

@@ -10,7 +10,9 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <future>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -29,6 +31,7 @@
 #include "ui/TrayIcon.h"
 
 struct IMMDevice;
+class SkinPictures;
 class TMyThread;
 
 // Process-wide auto-reset events that wake the GPIO worker and the lighting
@@ -162,6 +165,9 @@ public:
     void BeginSliderDrag();
     void DragSlider();
     void EndSliderDrag();
+    // Ends a drag on a release that reached the window outside the hook, or
+    // when the mouse capture went to another window.
+    void DragMessage(ui::TMessage& msg);
     // The no-device warning box (LabelWarning, or LabelWarning1 for features
     // the device does not offer).
     void ShowNoDeviceWarning(const wchar_t* entry = L"LabelWarning");
@@ -182,6 +188,9 @@ public:
     int m_bEQFlat = 0;
     int m_bEEPROM3D = 0;
 
+    // The current preset as a number from outside the window (a profile)
+    // gives it: 1 to 4, anything else the first preset.
+    void SetEQPreset(int preset);
     int InitEQConfig();
     int SetEQBandGain(int tag, int sync);
     int ShowEQPreset(int index);
@@ -220,6 +229,16 @@ public:
     int m_bSkinLoaded = 0;
 
     void ReadDefaultLanguageSkin(std::wstring& language, std::wstring& skin);
+    // The per-user folder with copies of the program folder's AudioConfig.cfg
+    // and DefaultProfile.ini, as the installer makes it.
+    void MakeUserCopies(const std::wstring& appData);
+    // The folders a language or skin menu built on base lists, in its order.
+    static std::vector<std::wstring> ListedFolders(const std::wstring& base);
+    // name when it is one of the listed folders; otherwise the program
+    // folder's [<defaultKey>] Default<defaultKey> when listed, else the first
+    // listed folder (empty when none is). A stored name is never a path.
+    std::wstring ListedChoice(const std::wstring& name, const std::vector<std::wstring>& listed,
+                              const wchar_t* defaultKey);
     void WriteDefaultLanguageSkin(const std::wstring& language, const std::wstring& skin);
     int BuildLanguageMenu();
     int BuildSkinMenu();
@@ -232,11 +251,15 @@ public:
     void LoadSkinSettingIni(const std::wstring& skin);
     void ParseSkinEntry(SKIN_ENTRY& entry, const std::vector<std::wstring>& fields, int sectionPage);
     void ApplySkin();
+    // What ApplySkin puts on which control, in its order.
+    struct SkinLoad {
+        enum Kind { kPicture, kLevelBar, kLightingPage } kind;
+        ui::TImage* image;
+        SKIN_ENTRY* entry;
+    };
+    std::vector<SkinLoad> PlanSkinPictures();
     void LoadSkinImage(const SKIN_ENTRY& entry, ui::TImage* image);
     void LoadSkinRegion(const std::wstring& path);
-    // Decodes the pictures that LoadSkinImage put off for controls of other
-    // pages, for every such control that is visible now (ShowPage calls it).
-    void LoadPendingPictures();
     // Folder of the skin in use, with its trailing '\'.
     std::wstring SkinFolder() const;
     // The speaker icons moved to the circle of a new skin (distances scaled
@@ -362,11 +385,18 @@ private:
     void Step(const wchar_t* name) {
         if (OnStep) OnStep(name);
     }
+    // One step of the shut-down (announced when named), under the standard
+    // exception display.
+    void ShutDownStep(const wchar_t* name, const std::function<void()>& step);
     // Construction steps after the library binding.
     void SetInitialValues();
     void ChooseResolutionFolder();
     void ReadConfigValues();
     void FindAndOpenDevice();
+    // The hardware ID of the first present supported device (empty when
+    // none): the list of AudioConfig.cfg in sourceFolder, one more search
+    // when the first finds nothing.
+    static std::wstring SearchDevice(const std::wstring& sourceFolder);
     void SetUpDeviceFeatures();
     // A push button's Down picture (only when its entry names a file) and
     // its label's ColorDown; Up loads the picture unconditionally.
@@ -377,8 +407,13 @@ private:
     void ShowAboutBox();
 
     std::map<std::wstring, ui::TControl*> m_Controls;
-    std::map<ui::TImage*, std::wstring> m_LoadedPicture;   // picture path each image shows
-    std::map<ui::TImage*, std::wstring> m_PendingPicture;  // picture path to decode when shown
+    std::map<ui::TImage*, std::wstring> m_LoadedPicture;  // picture path each image shows
+    // The skin folder's pictures, decoded ahead on worker threads.
+    std::unique_ptr<SkinPictures> m_Pictures;
+    // The device search of construction step 14, started early on a worker
+    // (it reads only the settings file and the system's device list); the
+    // hardware ID found, empty when none.
+    std::future<std::wstring> m_DeviceSearch;
     UINT m_uMsgRunOnMain = 0;
     std::mutex m_PostedLock;
     std::deque<std::function<void()>> m_Posted;
@@ -387,7 +422,8 @@ private:
 };
 
 // Splits text at every ',' (blanks belong to the fields; a field that begins
-// with a double quote runs to its closing quote). An empty text gives no field.
+// with a double quote runs to its closing quote, and text after that quote
+// starts the next field). An empty text gives no field.
 std::vector<std::wstring> SplitCommaList(const std::wstring& text);
 
 // Files: AudioMainForm.cpp (construction, shut-down), MainFormComponents.cpp

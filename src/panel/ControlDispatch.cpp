@@ -2,6 +2,7 @@
 // radio painters, the page tabs and the slider drags seen through the
 // application's message hook.
 #include <algorithm>
+#include <cwchar>
 
 #include "panel/AudioMainForm.h"
 #include "panel/PanelForms.h"
@@ -110,7 +111,7 @@ bool NameIn(const std::wstring& name, std::initializer_list<const wchar_t*> name
 ui::TImage* TAudioMainForm::FindImageByTag(int tag) const {
     for (int i = ComponentCount() - 1; i >= 0; --i) {
         ui::TComponent* c = Components(i);
-        if (c->Tag() == tag && std::wstring(c->ClassName()) == L"TImage") return static_cast<ui::TImage*>(c);
+        if (c->Tag() == tag && std::wcscmp(c->ClassName(), L"TImage") == 0) return static_cast<ui::TImage*>(c);
     }
     return nullptr;
 }
@@ -118,7 +119,7 @@ ui::TImage* TAudioMainForm::FindImageByTag(int tag) const {
 ui::TLabel* TAudioMainForm::FindLabelByTag(int tag) const {
     for (int i = ComponentCount() - 1; i >= 0; --i) {
         ui::TComponent* c = Components(i);
-        if (c->Tag() == tag && std::wstring(c->ClassName()) == L"TLabel") return static_cast<ui::TLabel*>(c);
+        if (c->Tag() == tag && std::wcscmp(c->ClassName(), L"TLabel") == 0) return static_cast<ui::TLabel*>(c);
     }
     return nullptr;
 }
@@ -126,7 +127,7 @@ ui::TLabel* TAudioMainForm::FindLabelByTag(int tag) const {
 ui::TShape* TAudioMainForm::FindShapeByTag(int tag) const {
     for (int i = ComponentCount() - 1; i >= 0; --i) {
         ui::TComponent* c = Components(i);
-        if (c->Tag() == tag && std::wstring(c->ClassName()) == L"TShape") return static_cast<ui::TShape*>(c);
+        if (c->Tag() == tag && std::wcscmp(c->ClassName(), L"TShape") == 0) return static_cast<ui::TShape*>(c);
     }
     return nullptr;
 }
@@ -269,7 +270,7 @@ void TAudioMainForm::OnImageMouseDown(ui::TObject* Sender, ui::TMouseButton, ui:
         Write3DEnableRegister(m_b3DEnable);
         break;
     case 9: case 10: case 11: case 12:
-        m_iEQPreset = t - 8;
+        SetEQPreset(t - 8);
         ShowEQPresetButtons(m_iEQPreset);
         ApplyEQPreset(m_iEQPreset);
         RefreshEQPage(m_iEQPreset - 1);
@@ -474,10 +475,15 @@ void TAudioMainForm::MinimizeImageClick(ui::TObject*) { ui::Application->Minimiz
 // ---------------------------------------------------------------- drags
 
 void TAudioMainForm::ApplicationMessage(MSG& msg, bool&) {
-    // Only mouse messages of this window while it takes input: a click in a
-    // modal box or another window leaves the sliders alone.
     if (msg.message < WM_MOUSEMOVE || msg.message > WM_LBUTTONUP) return;
-    if (!HandleAllocated() || msg.hwnd != Handle() || !::IsWindowEnabled(Handle())) return;
+    const bool ours = HandleAllocated() && msg.hwnd == Handle() && ::IsWindowEnabled(Handle());
+    // A release seen by any other window of the program (a box, another
+    // form) still ends a drag; apart from that only this window's mouse
+    // messages, while it takes input, move sliders.
+    if (!ours) {
+        if (msg.message == WM_LBUTTONUP) EndSliderDrag();
+        return;
+    }
     switch (msg.message) {
     case WM_MOUSEMOVE: DragSlider(); break;
     case WM_LBUTTONDOWN: BeginSliderDrag(); break;
@@ -486,7 +492,19 @@ void TAudioMainForm::ApplicationMessage(MSG& msg, bool&) {
     }
 }
 
+void TAudioMainForm::DragMessage(ui::TMessage& msg) {
+    // The release may reach this window through another message loop (a
+    // box's), and the mouse may be taken away before any release: either
+    // way the drag is over.
+    if (msg.Msg == WM_LBUTTONUP) EndSliderDrag();
+    if (msg.Msg == WM_CAPTURECHANGED && reinterpret_cast<HWND>(msg.LParam) != Handle()) {
+        m_bDragging = false;
+        m_pDragControl = nullptr;
+    }
+}
+
 void TAudioMainForm::MoveEQSlider(ui::TControl* slider, int top) {
+    SetEQPreset(m_iEQPreset);  // it indexes the slider positions and the image
     top = Clamp(top, m_iEQSliderTop, m_iEQSliderTop + m_iEQSliderHeight);
     slider->SetTop(top);
     SetEQBandGain(slider->Tag(), m_bSync);
@@ -558,7 +576,8 @@ void TAudioMainForm::BeginSliderDrag() {
         UpdateENCUI();
     } else if (NameIn(name, {L"VirtualCImage", L"VirtualSUBImage", L"VirtualLSImage", L"VirtualRSImage",
                              L"VirtualLImage", L"VirtualRImage", L"VirtualLBImage", L"VirtualRBImage"})) {
-        if (GpioLocked(control->Tag())) return;
+        // The GPIO press lock is no part of a drag: the move tests the
+        // hardware switch itself.
         if (needDevice(false)) startDrag(dmSpeaker);
     }
 }

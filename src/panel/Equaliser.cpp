@@ -46,6 +46,8 @@ size_t PresetOffset(int index) { return 0x100 + 16 * static_cast<size_t>(index);
 
 }  // namespace
 
+void TAudioMainForm::SetEQPreset(int preset) { m_iEQPreset = preset >= 1 && preset <= 4 ? preset : 1; }
+
 int TAudioMainForm::InitEQConfig() {
     ConfigImage.fill(0xFF);
     InitChipDefaults(ChipDefaults, ConfigImage);
@@ -69,9 +71,11 @@ int TAudioMainForm::SetEQBandGain(int tag, int sync) {
 
     device::DeviceHandle hid = OpenHidDevice(m_wVID, m_wPID);
     if (!hid) return 1;
+    // The EQ switch goes through the device library, outside the I/O lock;
+    // the band's registers and the empty report then go as one unit.
+    if (sync == 1) SetEQOnOff(m_bEQEnable);
     DeviceIoGuard guard;
     if (sync == 1) {
-        SetEQOnOff(m_bEQEnable);
         const WORD low = static_cast<WORD>(0x120 + 2 * band);
         if (HidWriteRegister(hid.get(), low, static_cast<BYTE>(gain & 0xFF)) != 0) return 2;
         BYTE high = static_cast<BYTE>((gain >> 8) & 0x0F);

@@ -218,7 +218,6 @@ void TAudioMainForm::ShowPage(int page) {
         if (ui::TShape* shape = Shape(name)) shape->SetVisible(led);
     for (const wchar_t* name : kLightingLabels) ShowIfLanguageEntry(LanguageEntry(name), Label(name), ledPage);
     for (const LabelRow& r : kLastLabels) ShowIfLanguageEntry(LanguageEntry(r.entry), Label(r.control), page);
-    LoadPendingPictures();
 }
 
 void TAudioMainForm::ResetFeatureButtons() {

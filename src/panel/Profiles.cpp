@@ -58,7 +58,8 @@ int TAudioMainForm::ReadDefaultEnables(const std::wstring& folderName) {
     for (const Row& r : rows) {
         std::wstring value;
         ReadIniString(path, r.section, r.key, value);
-        this->*r.member = ui::StrToIntDef(value, 0);
+        // Empty means 0; anything else must be a number.
+        this->*r.member = value.empty() ? 0 : ui::StrToInt(value);
     }
     return 0;
 }

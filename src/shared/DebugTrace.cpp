@@ -18,23 +18,29 @@ std::wstring FormatV(const wchar_t* format, va_list args) {
     return std::wstring(buffer, static_cast<size_t>(n));
 }
 
+std::function<void(const std::wstring&)>& Observer() {
+    static std::function<void(const std::wstring&)> observer;
+    return observer;
+}
+
+void Write(const std::wstring& line) {
+    ::OutputDebugStringW(line.c_str());
+    if (Observer()) Observer()(line);
+}
+
 }  // namespace
+
+void SetObserver(std::function<void(const std::wstring& line)> observer) { Observer() = std::move(observer); }
 
 void Out(const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
     std::wstring line = FormatV(format, args);
     va_end(args);
-    ::OutputDebugStringW(line.c_str());
+    Write(line);
 }
 
-void Text(const std::wstring& text) {
-    if (text.size() < kMaxLine) {
-        ::OutputDebugStringW(text.c_str());
-    } else {
-        ::OutputDebugStringW(text.substr(0, kMaxLine - 1).c_str());
-    }
-}
+void Text(const std::wstring& text) { Write(text.size() < kMaxLine ? text : text.substr(0, kMaxLine - 1)); }
 
 std::wstring Format(const wchar_t* format, ...) {
     va_list args;

@@ -1,6 +1,7 @@
 // Framed diagnostic lines written to the debugger output.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace trace {
@@ -17,5 +18,10 @@ void Text(const std::wstring& text);
 
 // Formats like Out() into a string instead of the debugger.
 std::wstring Format(const wchar_t* format, ...);
+
+// Sees every line Out() and Text() write, after the debugger got it (tests
+// read the lines of their own process this way). Empty by default; set it
+// only while no other thread writes.
+void SetObserver(std::function<void(const std::wstring& line)> observer);
 
 }  // namespace trace

@@ -45,7 +45,8 @@ bool IsDotEntry(const wchar_t* name) {
 }
 
 // Copies the contents of the folder source into the existing folder target
-// (both without a trailing '\').
+// (both without a trailing '\'); a sub-folder is made, then copied by the
+// whole routine again (which makes and traces it once more).
 bool CopyContents(const std::wstring& source, const std::wstring& target) {
     WIN32_FIND_DATAW entry = {};
     FindHandle find(::FindFirstFileW((source + L"\\*").c_str(), &entry));
@@ -58,7 +59,7 @@ bool CopyContents(const std::wstring& source, const std::wstring& target) {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             ok = CreateTracedFolder(to) && ok;
             ::SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
-            ok = CopyContents(from, to) && ok;
+            ok = CopyFolderTree(from, to) && ok;
         } else {
             ok = ::CopyFileW(from.c_str(), to.c_str(), FALSE) && ok;
             ::SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -5,6 +5,9 @@
 
 namespace {
 
+const ServiceOpenCalls kSystemOpenCalls = {::OpenSCManagerW, ::OpenServiceW};
+const ServiceOpenCalls* g_openCalls = &kSystemOpenCalls;
+
 constexpr int kPolls = 30;
 constexpr DWORD kPollMs = 300;
 
@@ -41,10 +44,14 @@ int Start(SC_HANDLE service, const SERVICE_STATUS& status) {
 
 }  // namespace
 
+const ServiceOpenCalls& SystemServiceOpenCalls() { return kSystemOpenCalls; }
+
+void InstallServiceOpenCalls(const ServiceOpenCalls* calls) { g_openCalls = calls ? calls : &kSystemOpenCalls; }
+
 int ControlTheService(const wchar_t* serviceName, DWORD code) {
-    win::ServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, ManagerRights()));
+    win::ServiceHandle manager(g_openCalls->OpenSCManagerW(nullptr, nullptr, ManagerRights()));
     if (!manager) return kServiceOpenManagerFailed;
-    win::ServiceHandle service(::OpenServiceW(manager.get(), serviceName, ServiceRights(code)));
+    win::ServiceHandle service(g_openCalls->OpenServiceW(manager.get(), serviceName, ServiceRights(code)));
     if (!service) return kServiceOpenServiceFailed;
     SERVICE_STATUS status = {};
     if (!::QueryServiceStatus(service.get(), &status)) return kServiceQueryFailed;

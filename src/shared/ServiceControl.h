@@ -24,4 +24,16 @@ enum ServiceControlResult : int {
 
 // Code 0 starts the service and waits for RUNNING, code 1 stops it and waits
 // for STOPPED (30 polls of 300 ms each); any other code is sent as it is.
+// The control panel's copy asks only for the rights it needs: connecting to
+// the manager, and querying plus user-defined codes for codes of 128 and up.
 int ControlTheService(const wchar_t* serviceName, DWORD code);
+
+// The service manager's two open calls, through which the rights are asked
+// for. By default the system's; a test installs a table of its own to see
+// the rights (it must outlive its use; nullptr restores the system's).
+struct ServiceOpenCalls {
+    SC_HANDLE(WINAPI* OpenSCManagerW)(LPCWSTR machine, LPCWSTR database, DWORD access);
+    SC_HANDLE(WINAPI* OpenServiceW)(SC_HANDLE manager, LPCWSTR name, DWORD access);
+};
+const ServiceOpenCalls& SystemServiceOpenCalls();
+void InstallServiceOpenCalls(const ServiceOpenCalls* calls);

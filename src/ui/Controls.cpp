@@ -142,7 +142,8 @@ void TControl::SendToBack() {
 }
 
 void TControl::Invalidate() {
-    if (!parent_ || !parent_->HandleAllocated()) return;
+    // A hidden window is painted whole when it shows.
+    if (!parent_ || !parent_->HandleAllocated() || !::IsWindowVisible(parent_->Handle())) return;
     RECT r = BoundsRect();
     ::InvalidateRect(parent_->Handle(), &r, FALSE);
 }

@@ -56,7 +56,24 @@ void TForm::AfterConstruction() {
 }
 
 void TForm::BeforeDestruction() {
-    if (OnDestroy) OnDestroy(this);
+    // Runs inside a destructor's path: an error is shown, never passed on.
+    if (!OnDestroy) return;
+    try {
+        OnDestroy(this);
+    } catch (...) {
+        HandleCurrentException();
+    }
+}
+
+bool TForm::RunOnClose(TCloseAction& action) {
+    if (!OnClose) return true;
+    try {
+        OnClose(this, action);
+        return true;
+    } catch (...) {
+        HandleCurrentException();
+        return false;
+    }
 }
 
 void TForm::CreateParams(TCreateParams& params) {
@@ -196,8 +213,8 @@ void TForm::Close() {
         return;
     }
     TCloseAction action = TCloseAction::caHide;
-    if (OnClose) OnClose(this, action);
-    if (action == TCloseAction::caNone) return;
+    // A handler that fails keeps the form as it is.
+    if (!RunOnClose(action) || action == TCloseAction::caNone) return;
     if (Application && Application->MainForm() == this) {
         if (action == TCloseAction::caMinimize) Application->Minimize();
         else Application->Terminate();
@@ -249,7 +266,8 @@ int TForm::ShowModal() {
             }
             if (modalResult_ == mrNone) modalResult_ = mrCancel;  // the program ends
             TCloseAction action = TCloseAction::caHide;
-            if (OnClose) OnClose(this, action);
+            // A handler that fails ends the modal loop with its error shown.
+            if (!RunOnClose(action)) break;
             if (action != TCloseAction::caNone || (Application && Application->Terminated())) break;
             modalResult_ = mrNone;
         }

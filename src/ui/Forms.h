@@ -69,6 +69,8 @@ public:
     bool Active() const { return hwnd_ && ::GetActiveWindow() == hwnd_; }
 
     TNotifyEvent OnCreate;
+    // Runs when the form is freed; an error it raises is shown by the
+    // standard exception display and goes no further.
     TNotifyEvent OnDestroy;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
@@ -81,6 +83,8 @@ protected:
     void ColorChanged() override;
 
 private:
+    // OnClose under the standard exception display; false when it raised.
+    bool RunOnClose(TCloseAction& action);
     void ApplyStyle();
     void ApplyLayered();
     void PlaceOnScreen();

@@ -11,8 +11,17 @@
 namespace ui {
 
 int ScreenPixelsPerInch() {
-    win::WindowDc dc(nullptr);
-    return ::GetDeviceCaps(dc.get(), LOGPIXELSY);
+    // The system's logical density is fixed for the life of a process.
+    static const int ppi = [] {
+        win::WindowDc dc(nullptr);
+        return ::GetDeviceCaps(dc.get(), LOGPIXELSY);
+    }();
+    return ppi;
+}
+
+HDC MeasuringDc() {
+    thread_local win::Dc dc(::CreateCompatibleDC(nullptr));
+    return dc.get();
 }
 
 COLORREF ColorToRGB(TColor color) {
@@ -153,10 +162,12 @@ UINT LargestFrame(IWICBitmapDecoder* decoder) {
 }  // namespace
 
 void TPicture::Clear() {
-    bitmap_.reset();
-    metafile_.reset();
-    width_ = height_ = 0;
-    hasAlpha_ = false;
+    image_.reset();
+    Changed();
+}
+
+void TPicture::Assign(const TPicture& other) {
+    image_ = other.image_;
     Changed();
 }
 
@@ -166,9 +177,9 @@ void TPicture::LoadFromFile(const std::wstring& path) {
         throw EInvalidGraphic(L"Unknown picture file extension (" + Extension(path) + L")");
     CheckReadable(path);
     switch (kind) {
-    case PictureKind::Raster: LoadRaster(path); break;
-    case PictureKind::Emf: LoadEnhMetafile(path); break;
-    case PictureKind::Wmf: LoadWindowsMetafile(path); break;
+    case PictureKind::Raster: image_ = LoadRaster(path); break;
+    case PictureKind::Emf: image_ = LoadEnhMetafile(path); break;
+    case PictureKind::Wmf: image_ = LoadWindowsMetafile(path); break;
     case PictureKind::Unknown: break;
     }
     Changed();
@@ -188,7 +199,7 @@ BITMAPINFO TopDown32(int width, int height) {
 }
 }  // namespace
 
-void TPicture::LoadRaster(const std::wstring& path) {
+std::shared_ptr<const TPicture::Image> TPicture::LoadRaster(const std::wstring& path) {
     win::ComInit com;
     win::ComPtr<IWICImagingFactory> factory;
     if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
@@ -220,12 +231,13 @@ void TPicture::LoadRaster(const std::wstring& path) {
     bool alpha = false;
     for (size_t i = 3; i < static_cast<size_t>(stride) * h && !alpha; i += 4) alpha = px[i] != 255;
     const BYTE* corner = px + static_cast<size_t>(stride) * (h - 1);  // bottom-left pixel
-    metafile_.reset();
-    bitmap_ = std::move(bitmap);
-    width_ = static_cast<int>(w);
-    height_ = static_cast<int>(h);
-    hasAlpha_ = alpha;
-    transparentColor_ = RGB(corner[2], corner[1], corner[0]);
+    auto image = std::make_shared<Image>();
+    image->bitmap = std::move(bitmap);
+    image->width = static_cast<int>(w);
+    image->height = static_cast<int>(h);
+    image->hasAlpha = alpha;
+    image->transparentColor = RGB(corner[2], corner[1], corner[0]);
+    return image;
 }
 
 namespace {
@@ -272,12 +284,12 @@ void TPicture::AssignIcon(HICON icon) {
     win::GdiObject bitmap(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits) throw EOutOfResources(L"Out of system resources");
     std::copy(px.begin(), px.end(), static_cast<BYTE*>(bits));
-    metafile_.reset();
-    bitmap_ = std::move(bitmap);
-    width_ = w;
-    height_ = h;
-    hasAlpha_ = true;
-    transparentColor_ = 0;
+    auto image = std::make_shared<Image>();
+    image->bitmap = std::move(bitmap);
+    image->width = w;
+    image->height = h;
+    image->hasAlpha = true;
+    image_ = std::move(image);
     Changed();
 }
 
@@ -293,7 +305,7 @@ SIZE FrameToPixels(const RECTL& frame) {
 }
 }  // namespace
 
-void TPicture::LoadEnhMetafile(const std::wstring& path) {
+std::shared_ptr<const TPicture::Image> TPicture::LoadEnhMetafile(const std::wstring& path) {
     win::EnhMetaFile emf(::GetEnhMetaFileW(path.c_str()));
     ENHMETAHEADER header = {};
     if (!emf || ::GetEnhMetaFileHeader(emf.get(), sizeof(header), &header) == 0) InvalidPicture(path);
@@ -302,11 +314,11 @@ void TPicture::LoadEnhMetafile(const std::wstring& path) {
         size.cx = header.rclBounds.right - header.rclBounds.left + 1;
         size.cy = header.rclBounds.bottom - header.rclBounds.top + 1;
     }
-    bitmap_.reset();
-    metafile_ = std::move(emf);
-    width_ = size.cx;
-    height_ = size.cy;
-    hasAlpha_ = false;
+    auto image = std::make_shared<Image>();
+    image->metafile = std::move(emf);
+    image->width = size.cx;
+    image->height = size.cy;
+    return image;
 }
 
 namespace {
@@ -324,7 +336,7 @@ struct PlaceableHeader {
 constexpr DWORD kPlaceableKey = 0x9AC6CDD7;
 }  // namespace
 
-void TPicture::LoadWindowsMetafile(const std::wstring& path) {
+std::shared_ptr<const TPicture::Image> TPicture::LoadWindowsMetafile(const std::wstring& path) {
     win::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size = {};
@@ -352,32 +364,34 @@ void TPicture::LoadWindowsMetafile(const std::wstring& path) {
     ENHMETAHEADER header = {};
     if (!emf || ::GetEnhMetaFileHeader(emf.get(), sizeof(header), &header) == 0) InvalidPicture(path);
     SIZE px = FrameToPixels(header.rclFrame);
-    bitmap_.reset();
-    metafile_ = std::move(emf);
-    width_ = std::max<LONG>(px.cx, 1);
-    height_ = std::max<LONG>(px.cy, 1);
-    hasAlpha_ = false;
+    auto image = std::make_shared<Image>();
+    image->metafile = std::move(emf);
+    image->width = std::max<LONG>(px.cx, 1);
+    image->height = std::max<LONG>(px.cy, 1);
+    return image;
 }
 
 void TPicture::Draw(HDC dc, const RECT& dest, bool transparent) const {
     int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
     if (dw <= 0 || dh <= 0) return;
-    if (metafile_) {
-        ::PlayEnhMetaFile(dc, metafile_.get(), &dest);
+    if (!image_) return;
+    const Image& im = *image_;
+    if (im.metafile) {
+        ::PlayEnhMetaFile(dc, im.metafile.get(), &dest);
         return;
     }
-    if (!bitmap_) return;
+    if (!im.bitmap) return;
     win::Dc mem(::CreateCompatibleDC(dc));
-    win::Select sel(mem.get(), bitmap_.get());
-    if (hasAlpha_) {
+    win::Select sel(mem.get(), im.bitmap.get());
+    if (im.hasAlpha) {
         BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        ::AlphaBlend(dc, dest.left, dest.top, dw, dh, mem.get(), 0, 0, width_, height_, blend);
+        ::AlphaBlend(dc, dest.left, dest.top, dw, dh, mem.get(), 0, 0, im.width, im.height, blend);
     } else if (transparent) {
-        ::TransparentBlt(dc, dest.left, dest.top, dw, dh, mem.get(), 0, 0, width_, height_,
-                         transparentColor_);
+        ::TransparentBlt(dc, dest.left, dest.top, dw, dh, mem.get(), 0, 0, im.width, im.height,
+                         im.transparentColor);
     } else {
         int oldMode = ::SetStretchBltMode(dc, COLORONCOLOR);
-        ::StretchBlt(dc, dest.left, dest.top, dw, dh, mem.get(), 0, 0, width_, height_, SRCCOPY);
+        ::StretchBlt(dc, dest.left, dest.top, dw, dh, mem.get(), 0, 0, im.width, im.height, SRCCOPY);
         ::SetStretchBltMode(dc, oldMode);
     }
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "shared/ScopedWin.h"
@@ -30,6 +31,10 @@ constexpr TColor clNone = 0x1FFFFFFF;
 
 // The screen's logical pixels per inch (96 at 100 %).
 int ScreenPixelsPerInch();
+
+// A memory device context compatible with the screen, for measuring text on
+// the calling thread (kept for the thread's life).
+HDC MeasuringDc();
 
 // The COLORREF a colour stands for (system colours looked up now).
 COLORREF ColorToRGB(TColor color);
@@ -110,24 +115,30 @@ private:
 // A picture loaded from a file. The decoder follows the file's extension:
 // .bmp, .png, .ico, .jpg/.jpeg, .gif through the imaging component, .emf and
 // .wmf as metafiles. Raster pictures are kept as 32-bit premultiplied bitmaps.
+// The decoded image is immutable: pictures that Assign one another share it.
+// Loading may run on any thread (the caller initialises COM there or lets
+// the load do it); drawing belongs to the thread that paints.
 class TPicture {
 public:
     // Raises EFOpenError when the file cannot be opened and EInvalidGraphic
-    // when its extension is unknown or its contents cannot be decoded.
+    // when its extension is unknown or its contents cannot be decoded. A
+    // failed load leaves the picture as it was.
     void LoadFromFile(const std::wstring& path);
     // A copy of an icon's image at its own size, with its transparency (the
     // icon's alpha channel, else its mask). A null or unreadable icon clears
     // the picture.
     void AssignIcon(HICON icon);
+    // Shows the same decoded image as other (nothing is copied).
+    void Assign(const TPicture& other);
     void Clear();
-    bool Empty() const { return !bitmap_ && !metafile_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    bool HasAlpha() const { return hasAlpha_; }
-    bool IsMetafile() const { return static_cast<bool>(metafile_); }
+    bool Empty() const { return !image_; }
+    int Width() const { return image_ ? image_->width : 0; }
+    int Height() const { return image_ ? image_->height : 0; }
+    bool HasAlpha() const { return image_ && image_->hasAlpha; }
+    bool IsMetafile() const { return image_ && image_->metafile; }
     // The colour of a raster picture's bottom-left pixel: the colour that a
     // transparent image leaves out when the picture has no alpha channel.
-    COLORREF TransparentColor() const { return transparentColor_; }
+    COLORREF TransparentColor() const { return image_ ? image_->transparentColor : 0; }
 
     // Draws the picture into dest (scaled to it). transparent leaves out the
     // transparent colour of pictures without alpha; alpha is always honoured.
@@ -136,17 +147,20 @@ public:
     std::function<void()> OnChange;
 
 private:
-    void LoadRaster(const std::wstring& path);
-    void LoadEnhMetafile(const std::wstring& path);
-    void LoadWindowsMetafile(const std::wstring& path);
+    struct Image {
+        win::GdiObject bitmap;
+        win::EnhMetaFile metafile;
+        int width = 0;
+        int height = 0;
+        bool hasAlpha = false;
+        COLORREF transparentColor = 0;
+    };
+    static std::shared_ptr<const Image> LoadRaster(const std::wstring& path);
+    static std::shared_ptr<const Image> LoadEnhMetafile(const std::wstring& path);
+    static std::shared_ptr<const Image> LoadWindowsMetafile(const std::wstring& path);
     void Changed() { if (OnChange) OnChange(); }
 
-    win::GdiObject bitmap_;
-    win::EnhMetaFile metafile_;
-    int width_ = 0;
-    int height_ = 0;
-    bool hasAlpha_ = false;
-    COLORREF transparentColor_ = 0;
+    std::shared_ptr<const Image> image_;
 };
 
 class TIcon {

@@ -22,10 +22,10 @@ UINT TLabel::TextFlags() const {
 void TLabel::AdjustBounds() {
     // A label without text keeps the size it was given until it gets one.
     if (!autoSize_ || caption_.empty()) return;
-    win::WindowDc screen(nullptr);
-    win::Select font(screen.get(), font_.Handle());
+    HDC measuring = MeasuringDc();
+    win::Select font(measuring, font_.Handle());
     RECT r = {0, 0, wordWrap_ ? std::max(width_, 1) : 0, 0};
-    ::DrawTextW(screen.get(), caption_.c_str(), -1, &r, TextFlags() | DT_CALCRECT);
+    ::DrawTextW(measuring, caption_.c_str(), -1, &r, TextFlags() | DT_CALCRECT);
     SetBounds(left_, top_, wordWrap_ ? width_ : r.right, r.bottom);
 }
 

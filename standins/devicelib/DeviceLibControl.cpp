@@ -31,10 +31,17 @@ State LibraryControl::Snapshot() const {
 }
 
 std::vector<LoggedCall> LibraryControl::Calls() const {
+    LONG next = 0;
+    return CallsSince(next);
+}
+
+std::vector<LoggedCall> LibraryControl::CallsSince(LONG& next) const {
     std::vector<LoggedCall> calls;
     channel_->Lock();
     const State& s = channel_->state();
+    if (next > s.logCount) next = 0;  // the log was cleared
     LONG first = s.logCount > kLogCapacity ? s.logCount - kLogCapacity : 0;
+    if (first < next) first = next;
     for (LONG i = first; i < s.logCount; ++i) {
         const CallRecord& r = s.log[i % kLogCapacity];
         LoggedCall call;
@@ -44,6 +51,7 @@ std::vector<LoggedCall> LibraryControl::Calls() const {
         call.bytes.assign(r.bytes, r.bytes + r.byteCount);
         calls.push_back(std::move(call));
     }
+    next = s.logCount;
     channel_->Unlock();
     return calls;
 }

@@ -49,6 +49,11 @@ public:
 
     std::vector<LoggedCall> Calls() const;
     std::vector<LoggedCall> Calls(const std::string& name) const;
+    // The calls logged since the one numbered next (counting from the first
+    // call the library logged); next is then the number of the call to come.
+    // Calls already overwritten in the log are skipped; after ClearLog the
+    // count starts again at 0.
+    std::vector<LoggedCall> CallsSince(LONG& next) const;
     void ClearLog();
     // The next count calls of the export return code and change nothing.
     void FailNext(const std::string& name, int count = 1, int code = 1);

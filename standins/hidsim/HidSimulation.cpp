@@ -1,5 +1,6 @@
 #include "HidSimulation.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <map>
 #include <mutex>
@@ -59,6 +60,7 @@ struct Simulation::Impl {
     std::array<int, static_cast<size_t>(Call::kCount)> calls{};
     std::vector<SentReport> reports;
     std::vector<IoctlRecord> ioctls;
+    Observer observer;
     GUID hidGuid{};
     device::DeviceSystemCalls table{};
 
@@ -80,6 +82,10 @@ struct Simulation::Impl {
         auto it = handles.find(h);
         if (it == handles.end() || it->second.device < 0) return nullptr;
         return devices[static_cast<size_t>(it->second.device)].get();
+    }
+
+    bool FilterPresent(const std::wstring& path) const {
+        return std::find(filterPaths.begin(), filterPaths.end(), Lower(path)) != filterPaths.end();
     }
 };
 
@@ -185,6 +191,7 @@ BOOLEAN WINAPI SimGetAttributes(HANDLE h, PHIDD_ATTRIBUTES attributes) {
     std::lock_guard<std::mutex> hold(s.lock);
     auto* d = s.HidOf(h);
     if (!d || !attributes) return FailWith(ERROR_INVALID_HANDLE);
+    if (!d->present) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
     if (s.Failing(Call::GetAttributes)) return FailWith(ERROR_GEN_FAILURE);
     attributes->VendorID = d->config.vendorId;
     attributes->ProductID = d->config.productId;
@@ -247,16 +254,22 @@ void Apply(Simulation::Impl::HidDevice& d, const BYTE* r) {
 
 BOOLEAN WINAPI SimSetOutputReport(HANDLE h, PVOID report, ULONG length) {
     auto& s = Sim();
+    SentReport sent;
+    std::function<void(const SentReport&)> observe;
     {
         std::lock_guard<std::mutex> hold(s.lock);
         auto* d = s.HidOf(h);
         if (!d || !report) return FailWith(ERROR_INVALID_HANDLE);
+        if (!d->present) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
         if (s.Failing(Call::SetOutputReport)) return FailWith(ERROR_GEN_FAILURE);
         if (length != d->config.outputLength) return FailWith(ERROR_INVALID_PARAMETER);
         const BYTE* bytes = static_cast<const BYTE*>(report);
-        s.reports.push_back({s.handles[h].device, std::vector<BYTE>(bytes, bytes + length)});
+        sent = {s.handles[h].device, std::vector<BYTE>(bytes, bytes + length)};
+        s.reports.push_back(sent);
         if (length >= 5) Apply(*d, bytes);
+        observe = s.observer.outputReport;
     }
+    if (observe) observe(sent);
     ::Sleep(0);  // let other threads run between reports, as a real transfer does
     return TRUE;
 }
@@ -266,6 +279,7 @@ BOOLEAN WINAPI SimGetInputReport(HANDLE h, PVOID report, ULONG length) {
     std::lock_guard<std::mutex> hold(s.lock);
     auto* d = s.HidOf(h);
     if (!d || !report) return FailWith(ERROR_INVALID_HANDLE);
+    if (!d->present) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
     if (s.Failing(Call::GetInputReport)) return FailWith(ERROR_GEN_FAILURE);
     if (length != d->config.inputLength) return FailWith(ERROR_INVALID_PARAMETER);
     BYTE answer[5] = {0, kCommand, 0, 0, 0};
@@ -284,21 +298,36 @@ BOOLEAN WINAPI SimGetInputReport(HANDLE h, PVOID report, ULONG length) {
 BOOL WINAPI SimDeviceIoControl(HANDLE h, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
                                LPDWORD returned, LPOVERLAPPED) {
     auto& s = Sim();
-    std::lock_guard<std::mutex> hold(s.lock);
-    auto it = s.handles.find(h);
-    if (it == s.handles.end() || it->second.device != -1) return FailWith(ERROR_INVALID_HANDLE);
-    const BYTE* input = static_cast<const BYTE*>(in);
-    s.ioctls.push_back({it->second.path, code, input ? std::vector<BYTE>(input, input + inSize) : std::vector<BYTE>()});
-    if (s.Failing(Call::DeviceIoControl) || s.filterReply == FilterReply::Fail) return FailWith(ERROR_GEN_FAILURE);
-    DWORD count = 0;
-    if (s.filterReply == FilterReply::Normal && out && outSize >= 8) {
-        BYTE* o = static_cast<BYTE*>(out);
-        if (input && o != input) memcpy(o, input, inSize < outSize ? inSize : outSize);
-        for (int i = 0; i < 4; ++i) o[4 + i] = static_cast<BYTE>(s.filterValue >> (8 * i));
-        count = 8;
+    IoctlRecord record;
+    std::function<void(const IoctlRecord&)> observe;
+    BOOL result = TRUE;
+    DWORD error = ERROR_SUCCESS;
+    {
+        std::lock_guard<std::mutex> hold(s.lock);
+        auto it = s.handles.find(h);
+        if (it == s.handles.end() || it->second.device != -1) return FailWith(ERROR_INVALID_HANDLE);
+        if (!s.FilterPresent(it->second.path)) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
+        const BYTE* input = static_cast<const BYTE*>(in);
+        record = {it->second.path, code, input ? std::vector<BYTE>(input, input + inSize) : std::vector<BYTE>()};
+        s.ioctls.push_back(record);
+        observe = s.observer.ioctl;
+        if (s.Failing(Call::DeviceIoControl) || s.filterReply == FilterReply::Fail) {
+            result = FALSE;
+            error = ERROR_GEN_FAILURE;
+        } else {
+            DWORD count = 0;
+            if (s.filterReply == FilterReply::Normal && out && outSize >= 8) {
+                BYTE* o = static_cast<BYTE*>(out);
+                if (input && o != input) memcpy(o, input, inSize < outSize ? inSize : outSize);
+                for (int i = 0; i < 4; ++i) o[4 + i] = static_cast<BYTE>(s.filterValue >> (8 * i));
+                count = 8;
+            }
+            if (returned) *returned = count;
+        }
     }
-    if (returned) *returned = count;
-    return TRUE;
+    if (observe) observe(record);
+    if (!result) ::SetLastError(error);
+    return result;
 }
 
 }  // namespace
@@ -377,6 +406,19 @@ std::array<BYTE, kSimGpioCount> Simulation::GpioOutputs(int device) const {
 void Simulation::AddFilterDevice(WORD vendorId, WORD productId) {
     std::lock_guard<std::mutex> hold(impl_->lock);
     impl_->filterPaths.push_back(Lower(Format(L"\\\\.\\Class#VelloLink&%.4X&%.4X", vendorId, productId)));
+}
+
+void Simulation::RemoveFilterDevice(WORD vendorId, WORD productId) {
+    std::lock_guard<std::mutex> hold(impl_->lock);
+    auto& paths = impl_->filterPaths;
+    paths.erase(std::remove(paths.begin(), paths.end(),
+                            Lower(Format(L"\\\\.\\Class#VelloLink&%.4X&%.4X", vendorId, productId))),
+                paths.end());
+}
+
+void Simulation::SetObserver(Observer observer) {
+    std::lock_guard<std::mutex> hold(impl_->lock);
+    impl_->observer = std::move(observer);
 }
 
 void Simulation::SetFilterReply(FilterReply reply, DWORD value) {

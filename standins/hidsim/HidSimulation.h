@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,6 +60,14 @@ enum class FilterReply {
 
 constexpr int kSimGpioCount = 10;
 
+// Sees the traffic as it reaches the device: each output report delivered
+// and each control code sent, on the sending thread and outside the
+// simulation's lock (an observer may call into the simulation).
+struct Observer {
+    std::function<void(const SentReport&)> outputReport;
+    std::function<void(const IoctlRecord&)> ioctl;
+};
+
 class Simulation {
 public:
     Simulation();
@@ -67,6 +76,8 @@ public:
     Simulation& operator=(const Simulation&) = delete;
 
     // HID interfaces, enumerated in the order they were added (while present).
+    // An absent interface cannot be opened, and the handles still open on it
+    // fail every call (ERROR_DEVICE_NOT_CONNECTED), as after an unplug.
     int AddHidDevice(const HidDeviceConfig& config = {});
     void SetPresent(int device, bool present);
     std::wstring HidPath(int device) const;
@@ -75,14 +86,18 @@ public:
     void SetGpioInputs(int device, const std::array<BYTE, kSimGpioCount>& levels);
     std::array<BYTE, kSimGpioCount> GpioOutputs(int device) const;
 
-    // A filter control device "\\.\Class#VelloLink&VVVV&PPPP".
+    // A filter control device "\\.\Class#VelloLink&VVVV&PPPP". Once removed it
+    // cannot be opened, and handles still open on it fail every control code.
     void AddFilterDevice(WORD vendorId, WORD productId);
+    void RemoveFilterDevice(WORD vendorId, WORD productId);
     void SetFilterReply(FilterReply reply, DWORD value = 0);
     std::vector<IoctlRecord> Ioctls() const;
 
     // Lets `after` calls of this kind pass, then fails the next `count`.
     void Fail(Call call, int count = 1, int after = 0);
     int CallCount(Call call) const;
+
+    void SetObserver(Observer observer);
 
     // Every output report delivered, oldest first, over all devices.
     std::vector<SentReport> OutputReports() const;

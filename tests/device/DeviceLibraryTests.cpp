@@ -89,6 +89,28 @@ TEST(DeviceLibraryBinding, MissingLibraryShowsTheSystemErrorAndGivesOne) {
     EXPECT_TRUE(FailureLines(r.run).empty());
 }
 
+// The binding table, row by row, is the stand-in library's list of exports
+// in its order (the order in which the binding stops at the first gap).
+TEST(DeviceLibraryBinding, TableRowsFollowTheLibrarysExportList) {
+    std::vector<std::string> names;
+    std::string text = vt::ReadFileBytes(vt::SourceDir() + L"standins\\devicelib\\DLLKQ_UsbAudio73xx.names");
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) names.push_back(line);
+        at = end + 1;
+    }
+    ASSERT_EQ(names.size(), static_cast<size_t>(kDeviceLibraryExportCount));
+    for (int n = 1; n <= kDeviceLibraryExportCount; ++n) {
+        const DEVICE_LIBRARY_EXPORT& row = DEVICE_LIBRARY_BINDING[n - 1];
+        EXPECT_EQ(row.name, names[static_cast<size_t>(n - 1)]) << "row " << n;
+        for (int m = 1; m < n; ++m)
+            EXPECT_NE(row.slot, DEVICE_LIBRARY_BINDING[m - 1].slot) << "rows " << m << " and " << n << " share a slot";
+    }
+}
+
 TEST(DeviceLibraryBinding, BindsEveryExportOfTheLibraryInThisProcess) {
     devtest::BoundLibrary();
     ASSERT_NE(hDeviceLibrary, nullptr);

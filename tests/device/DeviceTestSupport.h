@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,7 +20,8 @@ namespace devtest {
 inline devlibsim::LibraryControl& BoundLibrary() {
     static int result = Open_DLLKQ_UsbAudio73xx(kDeviceLibraryFileName);
     static devlibsim::LibraryControl control(devlibsim::LibraryControl::LoadedLibraryFolder());
-    (void)result;
+    EXPECT_EQ(result, 0) << "binding the stand-in library beside the test program";
+    EXPECT_TRUE(control.ok()) << "the stand-in library's control channel";
     control.Reset();
     return control;
 }

@@ -263,7 +263,13 @@ TEST(HidReportLengths, UnusableReportsGiveTheirStepWithoutSending) {
         size_t sent;
     };
     auto write = [](HANDLE h) { return HidWriteRegister(h, 0x120, 1); };
-    auto read = [](HANDLE h) { BYTE v = 0x77; int r = HidReadRegister(h, 0x120, v); return r != 0 && v != 0x77 ? 99 : r; };
+    // A failed read leaves the value alone; a good one reads byte 2 (the register holds 0).
+    auto read = [](HANDLE h) {
+        BYTE v = 0x77;
+        int r = HidReadRegister(h, 0x120, v);
+        if (r != 0) return v != 0x77 ? 99 : r;
+        return v == 0 ? 0 : 98;
+    };
     auto empty = [](HANDLE h) { return HidSendEmptyReport(h); };
     auto setGpio = [](HANDLE h) { const BYTE l[10] = {}; return HidSetGpioOutput(h, l); };
     auto getGpio = [](HANDLE h) { BYTE l[10] = {}; return HidGetGpioInput(h, l); };
@@ -279,7 +285,8 @@ TEST(HidReportLengths, UnusableReportsGiveTheirStepWithoutSending) {
         {"empty report, output 0", 65, 0, empty, 1, 0},
         {"read, input 0", 0, 65, read, 3, 1},
         {"read, input 2", 2, 65, read, 3, 1},
-        {"read, input 4", 4, 65, read, 3, 1},
+        {"read, input 3", 3, 65, read, 0, 1},
+        {"read, input 4", 4, 65, read, 0, 1},
         {"read, input 5", 5, 65, read, 0, 1},
         {"get GPIO, input 0", 0, 65, getGpio, 4, 1},
         {"get GPIO, input 4", 4, 65, getGpio, 5, 1},

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <thread>
 #include <string>
@@ -15,6 +16,21 @@
 #include "PhantomDevices.h"
 #include "TestSupport.h"
 #include "panel/AudioMainForm.h"
+#include "panel/device/DeviceLibrary.h"
+#include "panel/device/HidDevice.h"
+
+#include <chrono>
+#include <future>
+
+// The file name of the picture an image control shows ("" when none).
+class TAudioMainFormAccess {
+public:
+    static std::wstring Shown(TAudioMainForm* form, const wchar_t* image) {
+        auto it = form->m_LoadedPicture.find(form->Image(image));
+        if (it == form->m_LoadedPicture.end()) return L"";
+        return it->second.substr(it->second.find_last_of(L'\\') + 1);
+    }
+};
 
 namespace {
 
@@ -84,6 +100,81 @@ std::vector<std::string> Tail(const std::vector<std::string>& all, size_t n) {
 struct Box {
     std::wstring text, caption;
 };
+
+// A kit file replaced for one test and put back at the end.
+class ReplacedFile {
+public:
+    ReplacedFile(std::wstring path, const std::string& bytes) : path_(std::move(path)) {
+        saved_ = vt::ReadFileBytes(path_);
+        vt::WriteFileBytes(path_, bytes);
+    }
+    ~ReplacedFile() { vt::WriteFileBytes(path_, saved_); }
+
+private:
+    std::wstring path_;
+    std::string saved_;
+};
+
+// The device library's EQ switch and audio commands, counted, and counted
+// again when the device I/O lock was held while they ran: whoever holds it
+// across a library call can deadlock against the library's own thread.
+struct LibraryWatch {
+    static int calls, callsUnderLock;
+    static PFN_DLLKQ_ConfigEQ_ById configEQ;
+    static PFN_DLLKQ_SetEQ_OnOff_ById setEQ;
+    static PFN_DLLKQ_IsEQ_Enable_ById isEQ;
+    static PFN_DLLKQ_AudioCommand audioCommand;
+
+    // Another thread takes the lock at once unless someone holds it.
+    static bool LockHeld() {
+        auto taken = std::make_shared<std::promise<void>>();
+        std::future<void> done = taken->get_future();
+        std::thread([taken] {
+            DeviceIoGuard guard;
+            taken->set_value();
+        }).detach();
+        return done.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+    }
+    static void Seen() {
+        ++calls;
+        if (LockHeld()) ++callsUnderLock;
+    }
+    static int WINAPI ConfigEQ(BYTE index) {
+        Seen();
+        return configEQ(index);
+    }
+    static int WINAPI SetEQ(int on, BYTE index) {
+        Seen();
+        return setEQ(on, index);
+    }
+    static int WINAPI IsEQ(int* enabled, BYTE index) {
+        Seen();
+        return isEQ(enabled, index);
+    }
+    static int WINAPI AudioCommand(AUDIO_COMMAND_BLOCK* block, int* length) {
+        Seen();
+        return audioCommand(block, length);
+    }
+    // Puts the counting entries in place of the bound ones (the next window
+    // binds the library afresh).
+    static void Install() {
+        calls = callsUnderLock = 0;
+        configEQ = fnDLLKQ_ConfigEQ_ById;
+        setEQ = fnDLLKQ_SetEQ_OnOff_ById;
+        isEQ = fnDLLKQ_IsEQ_Enable_ById;
+        audioCommand = fnDLLKQ_AudioCommand;
+        fnDLLKQ_ConfigEQ_ById = ConfigEQ;
+        fnDLLKQ_SetEQ_OnOff_ById = SetEQ;
+        fnDLLKQ_IsEQ_Enable_ById = IsEQ;
+        fnDLLKQ_AudioCommand = AudioCommand;
+    }
+};
+int LibraryWatch::calls = 0;
+int LibraryWatch::callsUnderLock = 0;
+PFN_DLLKQ_ConfigEQ_ById LibraryWatch::configEQ = nullptr;
+PFN_DLLKQ_SetEQ_OnOff_ById LibraryWatch::setEQ = nullptr;
+PFN_DLLKQ_IsEQ_Enable_ById LibraryWatch::isEQ = nullptr;
+PFN_DLLKQ_AudioCommand LibraryWatch::audioCommand = nullptr;
 
 enum class Device { None, HidOnly, Present };
 
@@ -183,6 +274,23 @@ protected:
         ui::TImage* s = form->Image(slider);
         Drag(s, form->m_iEQSliderTop + offset - s->Top());
     }
+    // Clicks at a point of the control (from its top-left corner).
+    void ClickAt(ui::TControl* c, POINT at) {
+        POINT p = form->ClientToScreen(POINT{c->Left() + at.x, c->Top() + at.y});
+        MoveTo(p);
+        SendAt(p, MOUSEEVENTF_LEFTDOWN);
+        Pump(30);
+        SendAt(p, MOUSEEVENTF_LEFTUP);
+        Pump(30);
+    }
+    // Presses on the control, keeping the button down.
+    void PressOn(ui::TControl* c) {
+        MoveTo(Centre(c));
+        SendAt(Centre(c), MOUSEEVENTF_LEFTDOWN);
+        Pump(30);
+    }
+    std::wstring Shown(const wchar_t* image) const { return TAudioMainFormAccess::Shown(form, image); }
+    std::wstring KitSkin() const { return vt::BinDir() + L"Skin\\1366x768\\Graphite\\"; }
     std::vector<std::string> LibraryCalls(const std::string& name) const {
         std::vector<std::string> out;
         for (const auto& c : lib->Calls(name)) out.push_back(c.args);
@@ -440,6 +548,339 @@ TEST_F(MainWindow, WorkerCallsRunOnTheWindowsThread) {
     EXPECT_EQ(ranOn, 0u) << "nothing runs on the worker";
     Pump(50);
     EXPECT_EQ(ranOn, ::GetCurrentThreadId());
+}
+
+
+// ---------------------------------------------------------------- the equaliser's registers and presets
+
+TEST_F(MainWindow, TwelveKilohertzBandKeepsTheFlagsOfItsHighRegister) {
+    Build(Device::Present);
+    struct Case {
+        const char* name;
+        BYTE before;  // register 0x129 as the chip holds it
+        BYTE after;   // its flags (bits 4 to 7) with the band's top gain 0x9FF
+    };
+    const Case cases[] = {
+        {"bit 4", 0x10, 0x19}, {"bit 5", 0x20, 0x29}, {"bit 6", 0x40, 0x49},
+        {"bit 7", 0x80, 0x89}, {"no flag, old gain bits", 0x03, 0x09}, {"every flag", 0xF5, 0xF9},
+    };
+    ui::TImage* slider = form->Image(L"EQ12000HzSliderImage");
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Each drag starts at another place than the last (two presses at
+        // one place make a double click, which starts no drag).
+        form->MoveEQSlider(slider, form->m_iEQSliderTop + 40 + 20 * (n++ % 2));
+        sim.SetRegister(hid, 0x129, c.before);
+        sim.ClearLog();
+        DragBandTo(L"EQ12000HzSliderImage", -30);
+        char written[8];
+        std::snprintf(written, sizeof(written), "wr %02x", c.after);
+        const std::vector<std::string> expected = {"sel 0128", "wr ff", "sel 0129", "sel 0129", written, "zero"};
+        EXPECT_EQ(Tail(Reports(sim), expected.size()), expected);
+        EXPECT_EQ(sim.Register(hid, 0x129), c.after);
+    }
+}
+
+TEST_F(MainWindow, EepromPresetIsReadFromItsBank) {
+    Build(Device::Present);
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, BYTE>> at50, at51;  // EEPROM bytes (the rest 0xFF)
+        int result;
+        std::vector<WORD> gains;  // preset S1 afterwards; empty: unchanged
+        int eqEnable, eeprom3D, flat;
+        std::vector<std::string> reads;  // "address register" of each read, in order
+    };
+    const std::vector<WORD> unchanged;
+    const Case cases[] = {
+        {"bank 2 with its table", {{0x8D, 0x01}, {0x8E, 0x12}},
+         {{0x20, 0xFF}, {0x21, 0x0F}, {0x22, 0x00}, {0x23, 0x00}, {0x24, 0x08}, {0x25, 0x40}, {0x26, 0x00},
+          {0x27, 0x14}},
+         0, {2559, 512, 1536, 1024, 1024}, 1, 1, 0,
+         {"50 8D", "50 8E", "51 27", "51 20", "51 21", "51 22", "51 23", "51 24", "51 25", "51 26", "51 27"}},
+        {"other bank byte: bank 0", {{0x8D, 0x01}, {0x8E, 0x20}},
+         {{0x00, 0x00}, {0x01, 0x04}, {0x02, 0x40}, {0x03, 0x00}, {0x04, 0x04}, {0x05, 0x40}, {0x06, 0x00},
+          {0x07, 0x84}},
+         0, {1024, 1024, 1024, 1024, 1024}, 0, 0, 1,
+         {"50 8D", "50 8E", "51 07", "51 00", "51 01", "51 02", "51 03", "51 04", "51 05", "51 06", "51 07"}},
+        {"no table: flat gains, the switch from the data byte", {{0x8D, 0x00}, {0x8E, 0x11}}, {{0x17, 0x10}}, 0,
+         {1024, 1024, 1024, 1024, 1024}, 1, 1, 1, {"50 8D", "50 8E", "51 17"}},
+        {"data byte 0xFF stops", {{0x8D, 0x01}, {0x8E, 0x10}}, {}, 2, unchanged, 0, 0, 1, {"50 8D", "50 8E", "51 07"}},
+        {"data byte 0 stops", {{0x8D, 0x01}, {0x8E, 0x13}}, {{0x37, 0x00}}, 2, unchanged, 0, 0, 1,
+         {"50 8D", "50 8E", "51 37"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        lib->Edit([&](devlibsim::State& st) {
+            std::memset(st.eeprom, 0xFF, sizeof(st.eeprom));
+            for (const auto& b : c.at50) st.eeprom[0][b.first] = b.second;
+            for (const auto& b : c.at51) st.eeprom[1][b.first] = b.second;
+        });
+        // S1 as something no case reads, so an unchanged preset shows.
+        EQ_PARAMS marked = form->m_EQParameters;
+        for (WORD& g : marked.wGain) g = 0x777;
+        SetEQParamsToImage(EQPresetOffset(1), marked, form->ConfigImage);
+        form->m_bEQEnable = 0;
+        form->m_bEEPROM3D = 0;
+        lib->ClearLog();
+        EXPECT_EQ(form->ReadEEPROMEQPreset(), c.result);
+        EQ_PARAMS s1{};
+        GetEQParamsFromImage(EQPresetOffset(1), s1, form->ConfigImage);
+        const std::vector<WORD> gains(s1.wGain, s1.wGain + 5);
+        EXPECT_EQ(gains, c.gains.empty() ? std::vector<WORD>(5, 0x777) : c.gains);
+        EXPECT_EQ(form->m_bEQEnable, c.eqEnable);
+        EXPECT_EQ(form->m_bEEPROM3D, c.eeprom3D);
+        EXPECT_EQ(form->m_bEQFlat, c.flat);
+        std::vector<std::string> reads;
+        for (const std::string& args : LibraryCalls("DLLKQ_Read_I2C_ById")) reads.push_back(args.substr(0, 5));
+        EXPECT_EQ(reads, c.reads);
+    }
+}
+
+TEST_F(MainWindow, ResetTakesTheChipDefaultsOrTheDefaultProfile) {
+    struct Case {
+        const char* name;
+        int defaultIni;
+        std::vector<WORD> s1, s2;  // presets afterwards (S2 is the current one)
+        int eqEnable;
+    };
+    const std::vector<WORD> flat(5, 1024), odd = {0x500, 0x500, 0x500, 0x500, 0x500};
+    const Case cases[] = {
+        {"chip defaults: only the current preset", 0, odd, flat, 1},
+        {"default profile: every preset", 1, {0x560, 0x480, 0x400, 0x470, 0x540}, {0x600, 0x440, 0x3C0, 0x480, 0x4C0},
+         0},
+    };
+    // The profile's last preset carries the EQ switch that stays.
+    ::WritePrivateProfileStringW(L"EQ", L"S4", L"0x300,0x400,0x500,0x4C0,0x380,0",
+                                 (UserFolder() + L"DefaultProfile.ini").c_str());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(Device::Present);
+        form->m_iDefaultIni = c.defaultIni;
+        EQ_PARAMS p = form->m_EQParameters;
+        for (WORD& g : p.wGain) g = 0x500;
+        SetEQParamsToImage(EQPresetOffset(1), p, form->ConfigImage);
+        SetEQParamsToImage(EQPresetOffset(2), p, form->ConfigImage);
+        form->m_iEQPreset = 2;
+        form->m_bEQEnable = 1;
+        sim.ClearLog();
+        // On the button's picture beside its caption (a label that fits its
+        // text when its colour changes).
+        ClickAt(form->Image(L"EQResetImage"), POINT{3, 15});
+        EQ_PARAMS s1{}, s2{};
+        GetEQParamsFromImage(EQPresetOffset(1), s1, form->ConfigImage);
+        GetEQParamsFromImage(EQPresetOffset(2), s2, form->ConfigImage);
+        EXPECT_EQ(std::vector<WORD>(s1.wGain, s1.wGain + 5), c.s1);
+        EXPECT_EQ(std::vector<WORD>(s2.wGain, s2.wGain + 5), c.s2);
+        EXPECT_EQ(form->m_bEQEnable, c.eqEnable);
+        // The current preset reaches the chip (its first band, which the
+        // slider shows without rounding).
+        EXPECT_EQ(sim.Register(hid, 0x120), c.s2[0] & 0xFF);
+        EXPECT_EQ(sim.Register(hid, 0x121), (c.s2[0] >> 8) & 0x0F);
+        Close();
+    }
+}
+
+TEST_F(MainWindow, PresetNumberFromOutsideIsKeptInItsRange) {
+    Build(Device::Present);
+    form->m_iEQPreset = 9;  // as a damaged profile could give it
+    const CONFIG_IMAGE before = form->ConfigImage;
+    DragBandTo(L"EQ60HzSliderImage", 0);
+    EXPECT_EQ(form->m_iEQPreset, 1);
+    EXPECT_EQ(Tail(Reports(sim), 5), (std::vector<std::string>{"sel 0120", "wr ff", "sel 0121", "wr 09", "zero"}));
+    EQ_PARAMS s1{};
+    GetEQParamsFromImage(EQPresetOffset(1), s1, form->ConfigImage);
+    EXPECT_EQ(s1.wGain[0], 0x9FF);
+    for (size_t i = EQPresetOffset(5); i < before.size(); ++i)
+        ASSERT_EQ(form->ConfigImage[i], before[i]) << "image byte " << i << " beyond the presets";
+}
+
+// ---------------------------------------------------------------- dispatch, drags and the GPIO lock
+
+TEST_F(MainWindow, PicturesWithoutATagAreNoButtons) {
+    Build(Device::Present);
+    struct Case {
+        const wchar_t* tab;  // the page the picture shows on
+        const wchar_t* picture;
+        POINT at;  // within the picture, from its top-left corner
+    };
+    const Case cases[] = {
+        {L"PageEffectLabel", L"EffectPicImage", {20, 20}}, {L"PageMicLabel", L"MicPicImage", {20, 20}},
+        {L"PageMicLabel", L"MicGainImage", {10, 10}},       {L"PageMicLabel", L"MicValueImage", {10, 10}},
+        {L"PageVirtual7p1Label", L"VirtualPicImage", {15, 15}}, {L"PageENCLabel", L"ENCFunctionImage", {20, 10}},
+        {L"PageENCLabel", L"ENCValueImage", {10, 10}},      {L"PageTbxEffectLabel", L"TbxEffectNoneImage", {20, 20}},
+        {L"PageTbxEffectLabel", L"TbxEffect2Image", {20, 20}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vt::Narrow(c.picture));
+        Click(form->Label(c.tab));
+        ui::TImage* picture = form->Image(c.picture);
+        ASSERT_TRUE(picture->Visible());
+        POINT p = form->ClientToScreen(POINT{picture->Left() + c.at.x, picture->Top() + c.at.y});
+        MoveTo(p);
+        SendAt(p, MOUSEEVENTF_LEFTDOWN);
+        Pump(30);
+        EXPECT_EQ(Shown(L"CloseImage"), L"CloseImageUp.png") << "the close button stays up";
+        SendAt(p, MOUSEEVENTF_LEFTUP);
+        Pump(30);
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_TRUE(form->Visible()) << "nothing closed the window";
+    }
+}
+
+TEST_F(MainWindow, ADragEndsWhenItsReleaseIsSeenElsewhere) {
+    Build(Device::Present);
+    ui::TImage* slider = form->Image(L"EQ60HzSliderImage");
+    ui::TImage* graduation = form->Image(L"EQGraduationImage");
+    const HWND elsewhere = form->CTrayIcon->Handle();
+    struct Case {
+        const char* name;
+        void (*lose)(HWND elsewhere);
+    };
+    const Case cases[] = {
+        {"the capture went to another window", [](HWND w) { ::SetCapture(w); }},
+        {"the release reached another window", [](HWND w) { ::PostMessageW(w, WM_LBUTTONUP, 0, 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PressOn(slider);
+        ASSERT_TRUE(form->m_bDragging);
+        c.lose(elsewhere);
+        Pump(30);
+        EXPECT_FALSE(form->m_bDragging);
+        ::ReleaseCapture();
+        SendAt(Cursor(), MOUSEEVENTF_LEFTUP);
+        Pump(30);
+        // The next press, on a control no drag takes, moves nothing.
+        const int sliderTop = slider->Top(), graduationTop = graduation->Top();
+        sim.ClearLog();
+        Drag(graduation, 30);
+        EXPECT_EQ(graduation->Top(), graduationTop);
+        EXPECT_EQ(slider->Top(), sliderTop);
+        EXPECT_TRUE(Reports(sim).empty());
+    }
+}
+
+TEST_F(MainWindow, GpioModeLocksThe71ButtonsButNotTheirSimulatedClicks) {
+    Build(Device::Present);
+    Click(form->Label(L"PageVirtual7p1Label"));
+    ASSERT_EQ(form->m_iCurrentPage, 4);
+    form->m_GPIOTable[kGpioModeOn] = 1;
+    struct Case {
+        const char* name;
+        DWORD hardwareSwitch, simulatedClick;
+        const wchar_t* enableShows;  // after a press on 7.1 on/off
+        int enabled;
+        bool resetLocked, speakerReleaseLocked, speakerMoves;
+    };
+    const Case cases[] = {
+        {"switch off", 0, 0, L"VirtualEnableImageUp.png", 0, true, true, false},
+        {"switch on", 1, 0, L"VirtualEnableImageUp.png", 0, false, true, true},
+        {"simulated click, switch off", 0, 1, L"VirtualDisableImageUp.png", 0, false, false, true},
+        {"simulated click, switch on", 1, 1, L"VirtualDisableImageDown.png", 1, false, false, true},
+    };
+    ui::TImage* enable = form->Image(L"VirtualEnableImage");
+    ui::TImage* reset = form->Image(L"VirtualResetImage");
+    ui::TImage* speaker = form->Image(L"VirtualCImage");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        form->m_GPIOTable[kGpioHw7ch1Switch] = c.hardwareSwitch;
+        form->m_GPIOTable[kGpioSimulatedClick] = c.simulatedClick;
+        auto press = [&](ui::TImage* image) {
+            if (c.simulatedClick) {  // as the GPIO worker clicks
+                form->OnImageMouseDown(image, ui::mbLeft, 0, 0, 0);
+                form->OnImageMouseUp(image, ui::mbLeft, 0, 0, 0);
+            } else {
+                Click(image);
+            }
+        };
+        // 7.1 on/off: in GPIO mode the button shows the hardware switch.
+        form->m_b7ch1Enable = 0;
+        form->LoadSkinImage(form->SkinEntry(L"VirtualEnableImageUp"), enable);
+        press(enable);
+        EXPECT_EQ(Shown(L"VirtualEnableImage"), c.enableShows);
+        EXPECT_EQ(form->m_b7ch1Enable, c.enabled);
+        // 7.1 reset: its pressed picture.
+        form->LoadSkinImage(form->SkinEntry(L"VirtualResetUpImage"), reset);
+        if (c.simulatedClick) form->OnImageMouseDown(reset, ui::mbLeft, 0, 0, 0);
+        else PressOn(reset);
+        EXPECT_EQ(Shown(L"VirtualResetImage"),
+                  c.resetLocked ? L"VirtualResetUpImage.png" : L"VirtualResetDownImage.png");
+        if (!c.simulatedClick) SendAt(Cursor(), MOUSEEVENTF_LEFTUP);
+        Pump(30);
+        // A speaker's release starts the rotation timer again.
+        form->Timer->SetEnabled(false);
+        form->OnImageMouseUp(speaker, ui::mbLeft, 0, 0, 0);
+        EXPECT_EQ(form->Timer->Enabled(), !c.speakerReleaseLocked);
+        // Dragging a speaker: no press lock, the move asks the switch itself.
+        if (!c.simulatedClick) {
+            const int top = speaker->Top();
+            lib->ClearLog();
+            Drag(speaker, 10);
+            EXPECT_EQ(form->m_iDragMode, dmSpeaker);
+            EXPECT_EQ(speaker->Top() != top, c.speakerMoves);
+            EXPECT_EQ(!LibraryCalls("DLLKQ_SetVirtual7ch1_OnOff").empty(), c.speakerMoves);
+            speaker->SetTop(top);
+        }
+    }
+    form->m_GPIOTable[kGpioModeOn] = 0;
+    form->m_GPIOTable[kGpioSimulatedClick] = 0;
+}
+
+// ---------------------------------------------------------------- device I/O and shut-down
+
+TEST_F(MainWindow, NoDeviceLockIsHeldAcrossALibraryCall) {
+    Build(Device::Present);
+    LibraryWatch::Install();
+    DragBandTo(L"EQ60HzSliderImage", 20);
+    Click(form->Image(L"EQResetImage"));
+    Close();  // the shut-down: EQ reset and switch, ENC and voice effect off
+    EXPECT_GT(LibraryWatch::calls, 10);
+    EXPECT_EQ(LibraryWatch::callsUnderLock, 0);
+}
+
+TEST_F(MainWindow, AShutDownStepThatFailsLeavesTheDeviceResetToTheOthers) {
+    Build(Device::Present);
+    // The EQ button's pictures break after start-up: the EQ reset of the
+    // shut-down raises when it repaints the button.
+    ReplacedFile up(KitSkin() + L"EQEQENImageUp.png", "no picture");
+    ReplacedFile down(KitSkin() + L"EQEQENImageDown.png", "no picture");
+    Close();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"EQEQENImage"), std::wstring::npos) << vt::Narrow(boxes[0].text);
+    std::vector<std::string> reports = Reports(sim);
+    const std::vector<std::string> clear = {"sel 0100", "wr 00"};
+    EXPECT_NE(std::search(reports.begin(), reports.end(), clear.begin(), clear.end()), reports.end());
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back(), "zero");
+    std::vector<hidsim::IoctlRecord> ioctls = sim.Ioctls();
+    ASSERT_GE(ioctls.size(), 2u);
+    EXPECT_EQ(ioctls.back().code, 0x08232000u);
+    EXPECT_EQ(lib->Calls("DLLKQ_AudioCommand").size(), 2u) << "ENC and the voice effect switched off";
+}
+
+TEST_F(MainWindow, DefaultEnablesAreStrictNumbers) {
+    struct Case {
+        const wchar_t* value;
+        bool raises;
+        int enable;
+    };
+    const Case cases[] = {{L"", false, 0}, {L"1", false, 1}, {L"0x1", false, 1}, {L"on", true, 0}, {L"1,", true, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vt::Narrow(c.value));
+        ::WritePrivateProfileStringW(L"EQ", L"EQEN", c.value, (UserFolder() + L"DefaultProfile.ini").c_str());
+        if (c.raises) {
+            app = std::make_unique<ui::TApplication>();
+            EXPECT_THROW(app->CreateForm(form), ui::EConvertError);
+            EXPECT_EQ(form, nullptr);
+            app.reset();
+            continue;
+        }
+        Build(Device::None);
+        EXPECT_EQ(form->m_iDefaultEQEnable, c.enable);
+        Close();
+    }
 }
 
 }  // namespace

@@ -17,12 +17,11 @@
 // Reads the picture each image control shows.
 class TAudioMainFormAccess {
 public:
-    // The picture an image control shows, or shows once its page does.
+    // The picture an image control shows.
     static std::wstring Shown(TAudioMainForm* form, const wchar_t* image) {
         ui::TImage* control = form->Image(image);
         std::wstring path;
-        if (form->m_PendingPicture.count(control)) path = form->m_PendingPicture.at(control);
-        else if (form->m_LoadedPicture.count(control)) path = form->m_LoadedPicture.at(control);
+        if (form->m_LoadedPicture.count(control)) path = form->m_LoadedPicture.at(control);
         if (path.empty()) return L"";
         const std::wstring& full = path;
         size_t slash = full.find_last_of(L'\\');
@@ -217,11 +216,12 @@ TEST_F(Skins, MenusListTheFoldersAndTickTheChoice) {
         const wchar_t* language;  // per-user choice; null: key removed
         const wchar_t* skin;
         int languageTicked, skinTicked;
+        const wchar_t* languageInUse;  // without a choice: the program folder's default
     };
     const Case cases[] = {
-        {"kit defaults", L"English", L"Graphite", 0, 1},
-        {"second of each", L"Russian", L"Amber", 1, 0},
-        {"no language stored", nullptr, L"Graphite", 0, 1},
+        {"kit defaults", L"English", L"Graphite", 0, 1, L"English"},
+        {"second of each", L"Russian", L"Amber", 1, 0, L"Russian"},
+        {"no language stored", nullptr, L"Graphite", 0, 1, L"English"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -236,7 +236,7 @@ TEST_F(Skins, MenusListTheFoldersAndTickTheChoice) {
         EXPECT_EQ(form->SkinMenu->Items(1)->Caption(), L"Graphite");
         EXPECT_EQ(Checked(form->LanguageMenu), c.languageTicked);
         EXPECT_EQ(Checked(form->SkinMenu), c.skinTicked);
-        EXPECT_EQ(form->m_szDefaultLanguage, c.language ? c.language : L"");
+        EXPECT_EQ(form->m_szDefaultLanguage, c.languageInUse);
         Close();
     }
 }
@@ -302,6 +302,107 @@ TEST_F(Skins, ANonNumericNumberStopsTheLanguageLoad) {
     // The rest of the handler did not run: the labels and the stored choice stay.
     EXPECT_EQ(form->Label(L"EQS1Label")->Caption(), L"Music");
     EXPECT_EQ(GetIni(UserConfig(), L"Language", L"DefaultLanguage"), L"English");
+}
+
+TEST(SplitCommaList, SplitsAsTheDelimitedTextSplitDoes) {
+    struct Case {
+        const wchar_t* text;
+        std::vector<std::wstring> fields;
+    };
+    const Case cases[] = {
+        {L"", {}},
+        {L"A", {L"A"}},
+        {L"A,B", {L"A", L"B"}},
+        {L" A , B ", {L" A ", L" B "}},
+        {L",5", {L"", L"5"}},
+        {L"A,", {L"A", L""}},
+        {L",", {L"", L""}},
+        {L"A,,B", {L"A", L"", L"B"}},
+        {L"\"A, B\",255", {L"A, B", L"255"}},
+        {L"\"A\"B,C", {L"A", L"B", L"C"}},
+        {L"\"A\",", {L"A", L""}},
+        {L"\"A\"\"B\"", {L"A\"B"}},
+        {L"\"\"", {L""}},
+        {L"\"open,end", {L"open,end"}},
+        {L"A\"B\",C", {L"A\"B\"", L"C"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SplitCommaList(c.text), c.fields) << vt::Narrow(c.text);
+}
+
+TEST_F(Skins, GlobalFontNumbersAreNoneOnlyWhenEmpty) {
+    AddedFolder language(Kit() + L"Language\\1366x768\\English", Kit() + L"Language\\1366x768\\Fonts");
+    const std::wstring file = language.path() + L"\\Language.ini";
+    Build();
+    struct Case {
+        const wchar_t* key;
+        const wchar_t* value;
+        bool raises;
+        int number;  // ColorUp or FontSize afterwards
+    };
+    const Case cases[] = {
+        {L"ColorUp", L"", false, 0},      {L"ColorUp", L"255,3", false, 255}, {L"ColorUp", L",5", true, 0},
+        {L"ColorUp", L"red", true, 0},    {L"FontSize", L"", false, -1},      {L"FontSize", L"12,x", false, 12},
+        {L"FontSize", L",5", true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vt::Narrow(std::wstring(c.key) + L"=" + c.value));
+        SetIni(file, L"GlobalFont", L"ColorUp", L"");
+        SetIni(file, L"GlobalFont", L"FontSize", L"");
+        SetIni(file, L"GlobalFont", c.key, c.value);
+        if (c.raises) {
+            EXPECT_THROW(form->LoadLanguageIni(L"Fonts"), ui::EConvertError);
+            continue;
+        }
+        form->LoadLanguageIni(L"Fonts");
+        EXPECT_EQ(std::wstring(c.key) == L"ColorUp" ? static_cast<int>(form->m_GlobalFont.ColorUp)
+                                                      : form->m_GlobalFont.FontSize,
+                  c.number);
+    }
+}
+
+// A user other than the installing one, or one whose stored choice names
+// no listed folder, still gets the skinned window.
+TEST_F(Skins, TheWindowComesUpSkinnedWhateverTheStoredChoice) {
+    struct Case {
+        const char* name;
+        bool noUserCopy;
+        const wchar_t* language;  // stored in the per-user copy
+        const wchar_t* skin;
+        const wchar_t* skinInUse;
+        const wchar_t* languageInUse;
+    };
+    const Case cases[] = {
+        {"no per-user copy", true, nullptr, nullptr, L"Graphite", L"English"},
+        {"a skin that is not there", false, L"Russian", L"Missing", L"Graphite", L"Russian"},
+        {"a path for the skin", false, L"English", L"..\\..\\windows", L"Graphite", L"English"},
+        {"a path for the language", false, L"..\\..\\windows", L"Amber", L"Amber", L"English"},
+        {"empty names", false, L"", L"", L"Graphite", L"English"},
+    };
+    const std::wstring user = AppData() + L"\\" + kUserFolder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.noUserCopy) {
+            vt::RemoveTree(user);
+        } else {
+            SetIni(UserConfig(), L"Language", L"DefaultLanguage", c.language);
+            SetIni(UserConfig(), L"Skin", L"DefaultSkin", c.skin);
+        }
+        Build();
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(form->m_szDefaultSkin, c.skinInUse);
+        EXPECT_EQ(form->m_szDefaultLanguage, c.languageInUse);
+        EXPECT_EQ(Shown(L"MainFormImage"), std::wstring(c.skinInUse) + L"\\MainFormImage.png");
+        RECT box{};
+        EXPECT_NE(::GetWindowRgnBox(form->Handle(), &box), ERROR) << "the skin's window region";
+        EXPECT_EQ(Checked(form->SkinMenu), std::wstring(c.skinInUse) == L"Amber" ? 0 : 1);
+        if (c.noUserCopy) {
+            // Made as the installer makes it: copies of the program folder's files.
+            EXPECT_EQ(vt::ReadFileBytes(user + L"\\AudioConfig.cfg"), vt::ReadFileBytes(Kit() + L"AudioConfig.cfg"));
+            EXPECT_EQ(vt::ReadFileBytes(user + L"\\DefaultProfile.ini"),
+                      vt::ReadFileBytes(Kit() + L"DefaultProfile.ini"));
+        }
+        Close();
+    }
 }
 
 // ---------------------------------------------------------------- Language.ini entries
@@ -596,6 +697,41 @@ TEST_F(Skins, PicturesFollowTheStateOfTheirControls) {
     ui::TImage* logo = form->Image(L"LogoImage");
     EXPECT_FALSE(logo->AutoSize());
     EXPECT_EQ(logo->Width(), form->SkinEntry(L"LogoImage").width);
+}
+
+// A picture that cannot be shown stops the start, whichever page it
+// belongs to: the window is not built.
+TEST_F(Skins, ABadPictureOfAnyPageStopsTheStart) {
+    const std::wstring skin = Kit() + L"Skin\\1366x768\\Graphite\\";
+    struct Case {
+        const char* name;
+        const wchar_t* file;
+        bool missing;  // else broken
+        const wchar_t* message;
+    };
+    const Case cases[] = {
+        {"broken, microphone page", L"MicBarImage.png", false, L"Bitmap image is not valid"},
+        {"missing, ENC page", L"ENCSliderImage.png", true, L"Cannot open file"},
+        {"broken, shown page", L"EQ60HzBarImage.png", false, L"Bitmap image is not valid"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring path = skin + c.file;
+        const std::string saved = vt::ReadFileBytes(path);
+        if (c.missing) ::DeleteFileW(path.c_str());
+        else vt::WriteFileBytes(path, "no picture");
+        app = std::make_unique<ui::TApplication>();
+        try {
+            app->CreateForm(form);
+            ADD_FAILURE() << "the window was built";
+        } catch (const ui::Exception& e) {
+            EXPECT_NE(e.Message().find(c.message), std::wstring::npos) << vt::Narrow(e.Message());
+            EXPECT_NE(e.Message().find(c.file), std::wstring::npos) << vt::Narrow(e.Message());
+        }
+        EXPECT_EQ(form, nullptr);
+        app.reset();
+        vt::WriteFileBytes(path, saved);
+    }
 }
 
 TEST_F(Skins, TheRegionFileShapesTheWindow) {

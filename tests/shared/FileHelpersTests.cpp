@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "shared/DebugTrace.h"
 #include "shared/FileHelpers.h"
 
 namespace {
@@ -105,6 +106,36 @@ TEST_F(CopyFolderTreeTest, ReportsFailures) {
     EXPECT_FALSE(CopyFolderTree(dir / L"Setup\\Skin\\", dir / L"Install\\")) << "file cannot be copied";
     EXPECT_EQ(vt::ReadFileBytes(dir / L"Install\\Skin\\1920x1080\\Main.png"), "png")
         << "the rest is still copied";
+}
+
+// Every folder is made and traced where it is found, and once more by the
+// copy of its contents, which fails on the folder that now exists.
+TEST_F(CopyFolderTreeTest, TracesEachSubFolderAgainInItsOwnCopy) {
+    std::vector<std::wstring> lines;
+    trace::SetObserver([&](const std::wstring& line) {
+        if (line.find(L"Create Directory") != std::wstring::npos) lines.push_back(line);
+    });
+    const std::wstring top = dir / L"Install\\Skin";
+    const std::wstring sub = top + L"\\1920x1080";
+    const std::wstring subSub = sub + L"\\Buttons";
+    auto made = [](const std::wstring& path) { return L"##### Create Directory = " + path + L"\n"; };
+    const std::wstring fail = L"***** Create Directory FAIL! *****\n";
+    struct Case {
+        const char* name;
+        std::vector<std::wstring> lines;
+    };
+    const Case cases[] = {
+        {"first copy", {made(top), made(sub), made(sub), fail, made(subSub), made(subSub), fail}},
+        {"copy onto the copy", {made(top), fail, made(sub), fail, made(sub), fail, made(subSub), fail, made(subSub),
+                                fail}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        lines.clear();
+        EXPECT_TRUE(CopyFolderTree(dir / L"Setup\\Skin\\", dir / L"Install\\"));
+        EXPECT_EQ(lines, c.lines);
+    }
+    trace::SetObserver(nullptr);
 }
 
 TEST(CopyFileOverwrite, ReplacesAnExistingFile) {

@@ -13,6 +13,7 @@ constexpr BYTE kOpWrite = 0x20;
 constexpr BYTE kOpGpioRequest = 0x30;
 constexpr BYTE kOpGpioSet = 0x3C;
 constexpr int kProtocolLength = 5;  // report ID, command, two operands, operation
+constexpr int kValueByte = 2;       // of an input report: the selected register's value
 
 constexpr WORD kRegFBM = 0x18A;
 constexpr WORD kRegLeft3D = 0x18B;
@@ -142,10 +143,10 @@ int HidReadRegister(HANDLE hid, WORD reg, BYTE& value) {
     if (length < kProtocolLength) return 1;
     if (!SendSelect(hid, length, reg)) return 2;
     int inLength = HidGetInputReportLength(hid);
-    if (inLength < kProtocolLength) return 3;  // too short to carry the value
+    if (inLength < kValueByte + 1) return 3;  // too short to carry the value
     std::vector<BYTE> in(static_cast<size_t>(inLength), 0);
     if (!Receive(hid, in)) return 4;
-    value = in[2];
+    value = in[kValueByte];
     return 0;
 }
 

@@ -45,8 +45,9 @@ int HidGetOutputReportLength(HANDLE hid);
 
 // 0 ok; 1 no usable output report; 2 select failed; 3 write failed.
 int HidWriteRegister(HANDLE hid, WORD reg, BYTE value);
-// 0 ok; 1 no usable output report; 2 select failed; 3 no usable input report;
-// 4 input report failed. value is written only on success.
+// 0 ok; 1 no usable output report; 2 select failed; 3 no input report of at
+// least 3 bytes (byte 2 carries the value); 4 input report failed. value is
+// written only on success.
 int HidReadRegister(HANDLE hid, WORD reg, BYTE& value);
 // 0 ok; 1 no output report length; 2 send failed.
 int HidSendEmptyReport(HANDLE hid);

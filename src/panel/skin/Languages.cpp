@@ -175,10 +175,11 @@ double FontFactor(int dpi, int osClass) {
 }
 
 // The first comma field of a [GlobalFont] value as strict integer, or
-// fallback when the value has no field or an empty first field.
+// fallback when the value is empty; an empty first field (",5") is no
+// number and raises like any other.
 int FirstFieldNumber(const std::wstring& value, int fallback) {
     std::vector<std::wstring> fields = SplitCommaList(value);
-    if (fields.empty() || fields[0].empty()) return fallback;
+    if (fields.empty()) return fallback;
     return ui::StrToInt(fields[0]);
 }
 

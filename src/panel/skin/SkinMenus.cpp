@@ -1,10 +1,13 @@
 // The per-user choice of language and skin, the Language and Skin submenus
 // of the popup menu, and switching either of them while the panel runs.
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
 #include "panel/AudioMainForm.h"
+#include "panel/skin/SkinPictures.h"
 #include "shared/DebugTrace.h"
+#include "shared/FileHelpers.h"
 
 namespace {
 
@@ -45,11 +48,43 @@ void TAudioMainForm::ReadDefaultLanguageSkin(std::wstring& language, std::wstrin
     const std::wstring appData = AppDataFolder();
     const std::wstring path = appData + L"\\" + m_szUserFolderName + L"\\AudioConfig.cfg";
     trace::Out(L"==> strLastPath, tcProgramPath = %ls\n", appData.c_str());
+    // A user other than the one who installed has no copy yet: it is made
+    // as the installer makes it.
+    if (!IsFileExist(Handle(), path) && !appData.empty() && !m_szUserFolderName.empty()) MakeUserCopies(appData);
     if (!IsFileExist(Handle(), path)) return;
     ReadIniString(path, L"Language", L"DefaultLanguage", language);
     ReadIniString(path, L"Skin", L"DefaultSkin", skin);
     language = Cut(language, kNameChars);
     skin = Cut(skin, kNameChars);
+}
+
+void TAudioMainForm::MakeUserCopies(const std::wstring& appData) {
+    const std::wstring folder = appData + L"\\" + m_szUserFolderName + L"\\";
+    trace::Out(L"##### Per-user settings made in %ls\n", folder.c_str());
+    CreateFolderPath(folder);
+    CopyFileOverwrite(m_ProgramFolder + L"AudioConfig.cfg", folder + L"AudioConfig.cfg");
+    CopyFileOverwrite(m_ProgramFolder + L"DefaultProfile.ini", folder + L"DefaultProfile.ini");
+}
+
+std::vector<std::wstring> TAudioMainForm::ListedFolders(const std::wstring& base) {
+    std::vector<std::wstring> listed;
+    for (std::wstring& name : ui::SortedSubFolders(base))
+        if (name.size() <= kNameChars) listed.push_back(std::move(name));
+    return listed;
+}
+
+std::wstring TAudioMainForm::ListedChoice(const std::wstring& name, const std::vector<std::wstring>& listed,
+                                          const wchar_t* defaultKey) {
+    auto isListed = [&listed](const std::wstring& n) {
+        return !n.empty() && std::find(listed.begin(), listed.end(), n) != listed.end();
+    };
+    if (isListed(name)) return name;
+    std::wstring fallback;
+    ReadIniString(m_ProgramFolder + L"AudioConfig.cfg", defaultKey, (std::wstring(L"Default") + defaultKey).c_str(),
+                  fallback);
+    fallback = Cut(fallback, kNameChars);
+    if (isListed(fallback)) return fallback;
+    return listed.empty() ? std::wstring() : listed.front();
 }
 
 void TAudioMainForm::WriteDefaultLanguageSkin(const std::wstring& language, const std::wstring& skin) {
@@ -64,9 +99,8 @@ int TAudioMainForm::BuildLanguageMenu() {
     const std::wstring base = m_ProgramFolder + m_Config.LanguageFolderName.substr(0, 30) + L"\\" + m_szResolutionFolder;
     const std::wstring config = m_ProgramFolder + L"AudioConfig.cfg";
     bool ticked = false;
-    for (const std::wstring& name : ui::SortedSubFolders(base)) {
-        // A name the panel could not store is not offered.
-        if (name.size() > kNameChars) continue;
+    // A name the panel could not store is not offered.
+    for (const std::wstring& name : ListedFolders(base)) {
         std::wstring display;
         ReadIniString(config, L"MultiLanguageFolderMap", name.c_str(), display);
         ListBoxLanguageMap->Items().Add(name);
@@ -91,8 +125,7 @@ int TAudioMainForm::BuildSkinMenu() {
     using namespace std::placeholders;
     const std::wstring base = m_ProgramFolder + m_Config.SkinFolderName.substr(0, 30) + L"\\" + m_szResolutionFolder;
     bool ticked = false;
-    for (const std::wstring& name : ui::SortedSubFolders(base)) {
-        if (name.size() > kNameChars) continue;
+    for (const std::wstring& name : ListedFolders(base)) {
         auto* item = new ui::TMenuItem(this);
         item->SetCaption(name);
         item->OnClick = std::bind(&TAudioMainForm::SkinMenuClick, this, _1);
@@ -142,6 +175,7 @@ void TAudioMainForm::SkinMenuClick(ui::TObject* Sender) {
     ReadMicState();
     RescaleSpeakerField();
     WriteDefaultLanguageSkin(m_szDefaultLanguage, m_szDefaultSkin);
+    m_Pictures->PrefetchRest();
 }
 
 void TAudioMainForm::RescaleSpeakerField() {

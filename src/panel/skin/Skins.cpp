@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "panel/AudioMainForm.h"
+#include "panel/skin/SkinPictures.h"
 #include "shared/DebugTrace.h"
 
 namespace {
@@ -402,6 +403,8 @@ void TAudioMainForm::LoadSkinSettingIni(const std::wstring& skin) {
     const std::wstring path = skinRoot + m_szResolutionFolder + skin + L"\\SkinSetting.ini";
     const std::wstring rootPath = skinRoot + skin + L"\\SkinSetting.ini";
 
+    // The pictures start decoding while the settings are read.
+    m_Pictures->Prefetch(skinRoot + m_szResolutionFolder + skin + L"\\");
     m_SkinEntry.clear();
     for (const SkinStep& step : kSkinSteps)
         for (size_t i = 0; i < step.count; ++i) m_SkinEntry[RecordName(step.section, step.images[i])] = SKIN_ENTRY{};
@@ -552,20 +555,10 @@ void TAudioMainForm::LoadSkinImage(const SKIN_ENTRY& entry, ui::TImage* image) {
     } else {
         image->SetVisible(true);
         const std::wstring path = SkinFolder() + entry.file;
-        // A picture already shown is not decoded again; one of another page
-        // with a size of its own waits until its page shows.
         std::wstring& shown = m_LoadedPicture[image];
-        const bool otherPage = entry.page != 0 && entry.page != m_iCurrentPage;
-        if (shown == path) {
-            m_PendingPicture.erase(image);
-        } else if (otherPage && (entry.hasWidth || entry.hasHeight)) {
-            m_PendingPicture[image] = path;
-        } else {
-            m_PendingPicture.erase(image);
-            shown.clear();
-            image->Picture().LoadFromFile(path);
-            shown = path;
-        }
+        shown.clear();
+        m_Pictures->Load(path, image->Picture());
+        shown = path;
     }
     if (entry.hasLeft) image->SetLeft(entry.left);
     if (entry.hasTop) image->SetTop(entry.top);
@@ -575,56 +568,65 @@ void TAudioMainForm::LoadSkinImage(const SKIN_ENTRY& entry, ui::TImage* image) {
     if (!entry.hasWidth && !entry.hasHeight) image->SetAutoSize(true);
 }
 
-void TAudioMainForm::LoadPendingPictures() {
-    for (auto it = m_PendingPicture.begin(); it != m_PendingPicture.end();) {
-        ui::TImage* image = it->first;
-        if (!image->Visible()) {
-            ++it;
-            continue;
-        }
-        const std::wstring path = it->second;
-        it = m_PendingPicture.erase(it);
-        m_LoadedPicture[image].clear();
-        image->Picture().LoadFromFile(path);
-        m_LoadedPicture[image] = path;
-    }
-}
-
-void TAudioMainForm::ApplySkin() {
+std::vector<TAudioMainForm::SkinLoad> TAudioMainForm::PlanSkinPictures() {
+    std::vector<SkinLoad> plan;
+    auto load = [&](const wchar_t* key, ui::TImage* image) {
+        plan.push_back({SkinLoad::kPicture, image, &SkinEntry(key)});
+    };
     for (const ImageRow& row : kImageRows) {
         ui::TImage* image = row.control ? Image(row.control) : nullptr;
         switch (row.choice) {
-        case kOne: LoadSkinImage(SkinEntry(row.up), image); break;
-        case kWhenSet: LoadSkinImage(SkinEntry(this->*row.state != 0 ? row.down : row.up), image); break;
-        case kWhenEqual: LoadSkinImage(SkinEntry(this->*row.state == row.value ? row.down : row.up), image); break;
+        case kOne: load(row.up, image); break;
+        case kWhenSet: load(this->*row.state != 0 ? row.down : row.up, image); break;
+        case kWhenEqual: load(this->*row.state == row.value ? row.down : row.up, image); break;
         case kEffectPic:
-            if (m_iEffect >= 1 && m_iEffect <= 5) LoadSkinImage(SkinEntry(kEffectPictures[m_iEffect - 1]), image);
+            if (m_iEffect >= 1 && m_iEffect <= 5) load(kEffectPictures[m_iEffect - 1], image);
             break;
         case kLinkAlpha:
-            if (m_i3DAlphaLink >= -1 && m_i3DAlphaLink <= 2)
-                LoadSkinImage(SkinEntry(kAlphaPictures[m_i3DAlphaLink + 1]), image);
+            if (m_i3DAlphaLink >= -1 && m_i3DAlphaLink <= 2) load(kAlphaPictures[m_i3DAlphaLink + 1], image);
             break;
         case kLinkBeta:
-            if (m_i3DBetaLink >= -1 && m_i3DBetaLink <= 2)
-                LoadSkinImage(SkinEntry(kBetaPictures[m_i3DBetaLink + 1]), image);
+            if (m_i3DBetaLink >= -1 && m_i3DBetaLink <= 2) load(kBetaPictures[m_i3DBetaLink + 1], image);
             break;
-        case kProgress: {
-            SKIN_ENTRY& progress = SkinEntry(L"MicProgressImage");
-            progress.width = 0;
-            progress.hasWidth = 1;
-            LoadSkinImage(progress, image);
-            break;
-        }
+        case kProgress: plan.push_back({SkinLoad::kLevelBar, image, &SkinEntry(L"MicProgressImage")}); break;
         case kTab:
             if (row.value == m_iCurrentPage) {
-                LoadSkinImage(SkinEntry(row.down), image);
+                load(row.down, image);
                 // Pages 6 to 8 have no left picture (their records stay empty).
-                LoadSkinImage(SkinEntry(L"MainLeftImage" + std::to_wstring(row.value)), Image(L"MainLeftImage"));
+                plan.push_back({SkinLoad::kPicture, Image(L"MainLeftImage"),
+                                &SkinEntry(L"MainLeftImage" + std::to_wstring(row.value))});
             } else {
-                LoadSkinImage(SkinEntry(row.up), image);
+                load(row.up, image);
             }
             break;
-        case kLEDSkin: LoadLEDSkin(); break;
+        case kLEDSkin: plan.push_back({SkinLoad::kLightingPage, nullptr, nullptr}); break;
+        }
+    }
+    return plan;
+}
+
+void TAudioMainForm::ApplySkin() {
+    const std::vector<SkinLoad> plan = PlanSkinPictures();
+    // The pictures shown now are decoded before the others.
+    std::vector<std::wstring> first;
+    for (const SkinLoad& step : plan) {
+        if (step.kind == SkinLoad::kLightingPage)
+            for (const auto& row : kLEDUpPictures) first.push_back(SkinFolder() + SkinEntry(row[1]).file);
+        else if (step.entry->file[0])
+            first.push_back(SkinFolder() + step.entry->file);
+    }
+    m_Pictures->Prefer(first);
+
+    for (const SkinLoad& step : plan) {
+        switch (step.kind) {
+        case SkinLoad::kPicture: LoadSkinImage(*step.entry, step.image); break;
+        case SkinLoad::kLevelBar:
+            // The level bar always starts empty and never takes the picture's width.
+            step.entry->width = 0;
+            step.entry->hasWidth = 1;
+            LoadSkinImage(*step.entry, step.image);
+            break;
+        case SkinLoad::kLightingPage: LoadLEDSkin(); break;
         }
     }
 

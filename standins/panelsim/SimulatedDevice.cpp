@@ -1,0 +1,296 @@
+#include "SimulatedDevice.h"
+
+#include <dbt.h>
+extern "C" {
+#include <hidsdi.h>
+}
+
+#include <cstdio>
+#include <cwchar>
+#include <vector>
+
+#include "panel/device/DeviceSearch.h"
+
+namespace panelsim {
+
+namespace {
+
+// The device class and name under which the phantom audio device is made.
+constexpr GUID kMediaClass = {0x4d36e96c, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+constexpr wchar_t kDeviceName[] = L"VELLOPANELSIM";
+constexpr wchar_t kInstancePrefix[] = L"ROOT\\VELLOPANELSIM\\";
+constexpr wchar_t kHardwareId[] = L"USB\\VID_2F7B&PID_731F&REV_0100&MI_00";
+// The audio interface's path in device notifications.
+constexpr wchar_t kAudioInterfacePath[] =
+    L"\\\\?\\USB#VID_2F7B&PID_731F&MI_00#VELLOPANELSIM#{6994ad04-93ef-11d0-a3cc-00a0c9223196}\\global";
+constexpr size_t kProtocolBytes = 5;
+
+std::string Hex(const BYTE* bytes, size_t count) {
+    std::string text;
+    char b[4];
+    for (size_t i = 0; i < count; ++i) {
+        std::snprintf(b, sizeof(b), i ? " %02x" : "%02x", bytes[i]);
+        text += b;
+    }
+    return text;
+}
+
+std::string ReportLine(const std::vector<BYTE>& report) {
+    size_t used = report.size() < kProtocolBytes ? report.size() : kProtocolBytes;
+    for (size_t i = used; i < report.size(); ++i)
+        if (report[i]) used = i + 1;
+    return "hid " + Hex(report.data(), used);
+}
+
+std::string IoctlLine(const hidsim::IoctlRecord& record) {
+    char code[16];
+    std::snprintf(code, sizeof(code), "%08lx", static_cast<unsigned long>(record.code));
+    std::string line = std::string("ioctl ") + code;
+    if (!record.input.empty()) line += " " + Hex(record.input.data(), record.input.size());
+    return line;
+}
+
+std::string LibraryLine(const devlibsim::LoggedCall& call) {
+    std::string line = "lib " + call.name;
+    if (!call.args.empty()) line += " " + call.args;
+    if (!call.bytes.empty()) line += " : " + Hex(call.bytes.data(), call.bytes.size());
+    return line;
+}
+
+std::string Now() {
+    SYSTEMTIME t;
+    ::GetLocalTime(&t);
+    char text[32];
+    std::snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
+    return text;
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+
+std::wstring InstanceIdOf(HDEVINFO set, SP_DEVINFO_DATA& data) {
+    wchar_t id[256] = {};
+    return ::SetupDiGetDeviceInstanceIdW(set, &data, id, 256, nullptr) ? id : L"";
+}
+
+bool IsOurs(const std::wstring& instanceId) {
+    return _wcsnicmp(instanceId.c_str(), kInstancePrefix, wcslen(kInstancePrefix)) == 0;
+}
+
+struct Found {
+    DWORD pid;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK FindMainWindows(HWND hwnd, LPARAM lParam) {
+    auto* found = reinterpret_cast<Found*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t cls[32] = {};
+    if (pid == found->pid && ::GetClassNameW(hwnd, cls, 32) && std::wcscmp(cls, L"TAudioMainForm") == 0)
+        found->windows.push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- DeviceLog
+
+DeviceLog::DeviceLog(const std::wstring& folder) : library_(folder) {
+    file_ = ::CreateFileW((folder + kLogFile).c_str(), FILE_APPEND_DATA,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Calls left in the library's log by an earlier run are not this run's.
+    library_.CallsSince(nextCall_);
+}
+
+DeviceLog::~DeviceLog() {
+    if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
+}
+
+void DeviceLog::Line(const std::string& text) {
+    std::lock_guard<std::mutex> hold(lock_);
+    LibraryCallsLocked();
+    Write(text);
+}
+
+void DeviceLog::LibraryCalls() {
+    std::lock_guard<std::mutex> hold(lock_);
+    LibraryCallsLocked();
+}
+
+void DeviceLog::LibraryCallsLocked() {
+    if (!library_.ok()) return;
+    for (const devlibsim::LoggedCall& call : library_.CallsSince(nextCall_)) Write(LibraryLine(call));
+}
+
+void DeviceLog::Write(const std::string& text) {
+    if (file_ == INVALID_HANDLE_VALUE) return;
+    const std::string line = text + "\r\n";
+    DWORD written = 0;
+    ::WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+// ---------------------------------------------------------------- PhantomAudioDevice
+
+PhantomAudioDevice::PhantomAudioDevice() = default;
+
+PhantomAudioDevice::~PhantomAudioDevice() { Remove(); }
+
+bool PhantomAudioDevice::Register() {
+    Remove();
+    set_ = ::SetupDiCreateDeviceInfoList(&kMediaClass, nullptr);
+    if (set_ == INVALID_HANDLE_VALUE) return false;
+    SP_DEVINFO_DATA data = {};
+    data.cbSize = sizeof(data);
+    std::wstring ids = std::wstring(kHardwareId) + L'\0';
+    if (!::SetupDiCreateDeviceInfoW(set_, kDeviceName, &kMediaClass, L"Vello simulated audio device", nullptr,
+                                    DICD_GENERATE_ID, &data) ||
+        !::SetupDiSetDeviceRegistryPropertyW(set_, &data, SPDRP_HARDWAREID, reinterpret_cast<const BYTE*>(ids.c_str()),
+                                             static_cast<DWORD>((ids.size() + 1) * sizeof(wchar_t))) ||
+        !::SetupDiRegisterDeviceInfo(set_, &data, 0, nullptr, nullptr, nullptr)) {
+        Remove();
+        return false;
+    }
+    instanceId_ = InstanceIdOf(set_, data);
+    return true;
+}
+
+void PhantomAudioDevice::Remove() {
+    if (set_ == INVALID_HANDLE_VALUE) return;
+    SP_DEVINFO_DATA data = {};
+    data.cbSize = sizeof(data);
+    for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set_, i, &data); ++i) {
+        if (InstanceIdOf(set_, data) == instanceId_) {
+            ::SetupDiRemoveDevice(set_, &data);
+            break;
+        }
+    }
+    ::SetupDiDestroyDeviceInfoList(set_);
+    set_ = INVALID_HANDLE_VALUE;
+    instanceId_.clear();
+}
+
+void PhantomAudioDevice::RemoveLeftovers() {
+    HDEVINFO set = ::SetupDiGetClassDevsW(&kMediaClass, nullptr, nullptr, 0);
+    if (set == INVALID_HANDLE_VALUE) return;
+    SP_DEVINFO_DATA data = {};
+    data.cbSize = sizeof(data);
+    for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set, i, &data);) {
+        if (IsOurs(InstanceIdOf(set, data)) && ::SetupDiRemoveDevice(set, &data)) continue;
+        ++i;
+    }
+    ::SetupDiDestroyDeviceInfoList(set);
+}
+
+// ---------------------------------------------------------------- SimulatedDevice
+
+SimulatedDevice::SimulatedDevice(const std::wstring& folder) : folder_(folder), log_(folder) {
+    log_.Line("sim start " + Now() + " pid " + std::to_string(::GetCurrentProcessId()));
+    hid_ = sim_.AddHidDevice({kVendorId, kProductId});
+    sim_.AddFilterDevice(kVendorId, kProductId);
+    hidsim::Observer observer;
+    observer.outputReport = [this](const hidsim::SentReport& r) { log_.Line(ReportLine(r.bytes)); };
+    observer.ioctl = [this](const hidsim::IoctlRecord& r) { log_.Line(IoctlLine(r)); };
+    sim_.SetObserver(observer);
+    PhantomAudioDevice::RemoveLeftovers();
+    if (audio_.Register())
+        log_.Line("sim device " + Narrow(kHardwareId) + " as " + Narrow(audio_.instanceId()));
+    else
+        log_.Line("sim FAILED to register the audio device " + Narrow(kHardwareId));
+    stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    watcher_ = std::thread([this] { Watch(); });
+}
+
+SimulatedDevice::~SimulatedDevice() {
+    ::SetEvent(stop_);
+    watcher_.join();
+    ::CloseHandle(stop_);
+    sim_.SetObserver({});
+    audio_.Remove();
+    log_.Line("sim end " + Now());
+}
+
+void SimulatedDevice::Watch() {
+    const std::wstring control = folder_ + kControlFile;
+    while (::WaitForSingleObject(stop_, 100) == WAIT_TIMEOUT) {
+        log_.LibraryCalls();
+        HANDLE file = ::CreateFileW(control.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) continue;
+        char buffer[512] = {};
+        DWORD read = 0;
+        ::ReadFile(file, buffer, sizeof(buffer) - 1, &read, nullptr);
+        ::CloseHandle(file);
+        ::DeleteFileW(control.c_str());
+        RunCommands(std::string(buffer, read));
+    }
+}
+
+void SimulatedDevice::RunCommands(const std::string& text) {
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t start = text.find_first_not_of(" \t\r\n", at);
+        if (start == std::string::npos) break;
+        size_t end = text.find_first_of(" \t\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        std::string word = text.substr(start, end - start);
+        for (char& c : word) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        if (word == "unplug") Unplug();
+        else if (word == "replug" || word == "plug") Replug();
+        else log_.Line("sim unknown command " + word);
+        at = end;
+    }
+}
+
+void SimulatedDevice::Unplug() {
+    if (!plugged_) return;
+    plugged_ = false;
+    sim_.SetPresent(hid_, false);
+    sim_.RemoveFilterDevice(kVendorId, kProductId);
+    audio_.Remove();
+    log_.Line("sim unplug");
+    Notify(DBT_DEVICEREMOVECOMPLETE);
+}
+
+void SimulatedDevice::Replug() {
+    if (plugged_) return;
+    plugged_ = true;
+    audio_.Register();
+    sim_.SetPresent(hid_, true);
+    sim_.AddFilterDevice(kVendorId, kProductId);
+    log_.Line("sim replug");
+    Notify(DBT_DEVICEARRIVAL);
+}
+
+void SimulatedDevice::Notify(UINT event) {
+    GUID hidClass;
+    ::HidD_GetHidGuid(&hidClass);
+    const struct {
+        GUID cls;
+        std::wstring path;
+    } interfaces[] = {{hidClass, sim_.HidPath(hid_)}, {KSCATEGORY_AUDIO_GUID, kAudioInterfacePath}};
+    Found found{::GetCurrentProcessId(), {}};
+    ::EnumWindows(FindMainWindows, reinterpret_cast<LPARAM>(&found));
+    for (const auto& itf : interfaces) {
+        const size_t size =
+            offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + (itf.path.size() + 1) * sizeof(wchar_t);
+        std::vector<BYTE> buffer(size, 0);
+        auto* broadcast = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(buffer.data());
+        broadcast->dbcc_size = static_cast<DWORD>(size);
+        broadcast->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+        broadcast->dbcc_classguid = itf.cls;
+        std::wmemcpy(broadcast->dbcc_name, itf.path.c_str(), itf.path.size() + 1);
+        for (HWND window : found.windows) {
+            DWORD_PTR ignored = 0;
+            ::SendMessageTimeoutW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(broadcast), SMTO_NORMAL,
+                                  5000, &ignored);
+        }
+    }
+}
+
+}  // namespace panelsim
