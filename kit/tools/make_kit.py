@@ -31,6 +31,8 @@ SKIN_NAMES = ["Graphite", "Amber"]
 KIT_ITEMS = ["Skin", "Language", "Manual", "Plugin", "AudioConfig.cfg", "DefaultProfile.ini", "bee.wav",
              "Vello.ico", "VelloUninstall.ico", "SetupBackground.png"]
 CRLF = "\r\n"
+# The 3D page's link-mode pictures (alpha and beta: independent, dependent, inverse).
+LINK_PICTURES = ["D3%s%sImage.png" % (kind, mode) for kind in ("Alpha", "Beta") for mode in ("Indep", "Dep", "Inv")]
 
 
 def sc(v, s):
@@ -291,6 +293,12 @@ def write_skins(out):
             write_ini(folder / "SkinSetting.ini", skin_ini_sections(s, res == "", pal))
             (folder / "MainForm_Frame.rgn").write_bytes(
                 region_bytes(sc(L.WIDTH, s), sc(L.HEIGHT, s), sc(14, s)))
+    # the 3D link pictures, which the panel takes from the skin's root folder, under 3D
+    for skin in SKIN_NAMES:
+        root = out / "Skin" / skin
+        (root / "3D").mkdir(exist_ok=True)
+        for name in LINK_PICTURES:
+            shutil.copyfile(root / name, root / "3D" / name)
     # the installer's background picture, per resolution class (taken from the first skin's palette)
     sizes = {"": (960, 540), "960x540": (1366, 768), "1366x768": (1920, 1080), "1920x1080": (2560, 1440)}
     for res, _ in L.RESOLUTIONS:

@@ -331,7 +331,10 @@ void TAudioMainForm::OnImageMouseDown(ui::TObject* Sender, ui::TMouseButton, ui:
             ToggleButton(8, s);
             Image(L"EQ3DENImage")->SetVisible(false);
         }
-        ComputeSpeakerTable();
+        {
+            SpeakerRecords scratch{};
+            ComputeSpeakerTable(scratch);
+        }
         SendSpeakerTable();
         if (!m_b7ch1Enable) releaseLatches({{50, &m_bRotateCCW}, {49, &m_bRotateCW}});
         break;
@@ -623,7 +626,7 @@ void TAudioMainForm::DragSlider() {
         if (room->Top() + 10 <= top && top + control->Height() <= room->Top() + room->Height() - 10)
             control->SetTop(top);
         Timer->SetEnabled(false);
-        ComputeSpeakerTable();
+        ComputeSpeakerTable(m_Speaker);
         fnDLLKQ_SetVirtual7ch1_OnOff(m_b7ch1Enable);
         SendVirtual7ch1(m_b7ch1Enable);
         break;

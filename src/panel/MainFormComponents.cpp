@@ -438,6 +438,7 @@ void TAudioMainForm::BuildComponents() {
     BeeCheckBox->SetBounds(630, 400, 60, 17);
     BeeCheckBox->SetParent(this);
     BeeCheckBox->OnClick = std::bind(&TAudioMainForm::BeeCheckBoxClick, this, _1);
+    LoadBeePicture();
 }
 
 ui::TImage* TAudioMainForm::Image(const wchar_t* name) const {

@@ -1,6 +1,6 @@
 // Profiles. Saving and loading user profiles is still to come; the last
-// profile is written with the EQ presets, and the default profile's enable
-// values are read.
+// profile is written with the EQ presets and the 7.1 speaker layout, and the
+// default profile's enable values are read.
 #include "panel/AudioMainForm.h"
 #include "shared/DebugTrace.h"
 
@@ -31,6 +31,7 @@ int TAudioMainForm::SaveLastProfile(const std::wstring& folderName) {
         WriteIniString(path, L"EQ", (L"S" + std::to_wstring(n)).c_str(), value);
     }
     WriteIniString(path, L"EQ", L"EQEN", std::to_wstring(m_bEQEnable));
+    WriteSpeakerLayout(path);
     return 0;
 }
 

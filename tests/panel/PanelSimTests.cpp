@@ -241,6 +241,54 @@ TEST_F(PanelSim, TheWindowIsDraggedByItsLogo) {
     EXPECT_EQ(after.left, before.left);
 }
 
+TEST_F(PanelSim, TheSoundFieldButtonsReachTheDeviceLog) {
+    Start();
+    auto linesFrom = [this](size_t from, const std::string& head) {
+        std::vector<std::string> found;
+        std::vector<std::string> log = Log();
+        for (size_t i = from; i < log.size(); ++i)
+            if (StartsWith(log[i], head)) found.push_back(log[i]);
+        return found;
+    };
+    // 3D on: the library's switch and the chip's 3D registers.
+    size_t before = Press(Centre(L"EQ", L"EQ3DENImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_Set3D_OnOff_ById 1 0", before));
+    EXPECT_TRUE(WaitForLine("hid 00 60 cd 01 10", before)) << "register 0x1CD";
+
+    // An environment effect: the filter driver's index, then its switch.
+    Press(Centre(L"Main", L"PageEffectUpImage"), 0);
+    before = Press(Centre(L"Effect", L"EffectButtonTheaterImageUp"), 0);
+    ASSERT_TRUE(WaitForLine("ioctl 08232000 01 00 00 00", before));
+    EXPECT_EQ(linesFrom(before, "ioctl "),
+              std::vector<std::string>({"ioctl 08232008 01 00 00 00", "ioctl 08232000 01 00 00 00"}));
+
+    // 7.1 on: the table with its on flag; 3D goes off (the kit makes them
+    // exclude each other).
+    Press(Centre(L"Main", L"PageVirtual7p1UpImage"), 0);
+    before = Press(Centre(L"Virtual7ch1", L"VirtualEnableImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetVirtual7ch1_OnOff 1", before));
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_Set3D_OnOff_ById 0 0", before));
+    const std::string table = "lib DLLKQ_SetVirtual7ch1 : 01 00 00 00 ";
+    DWORD start = ::GetTickCount();
+    while (linesFrom(before, table).empty() && ::GetTickCount() - start < kWaitMs) ::Sleep(50);
+    ASSERT_EQ(linesFrom(before, table).size(), 1u);
+    EXPECT_EQ(linesFrom(before, table)[0].size(), table.size() + 64 * 3 - 1) << "68 bytes";
+
+    // Turning: a new table at every step.
+    before = Press(Centre(L"Virtual7ch1", L"VirtualClockwiseUpImage"), 0);
+    start = ::GetTickCount();
+    while (linesFrom(before, table).size() < 10 && ::GetTickCount() - start < kWaitMs) ::Sleep(50);
+    std::vector<std::string> tables = linesFrom(before, table);
+    ASSERT_GE(tables.size(), 10u);
+    EXPECT_NE(tables.front(), tables.back()) << "the angles turn";
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const std::wstring screenshots = vt::BinDir() + L"..\\..\\screenshots\\";
+    ::CreateDirectoryW(screenshots.c_str(), nullptr);
+    EXPECT_TRUE(vt::CaptureScreenToPng(r, screenshots + L"panelsim-soundfield.png"));
+    Press(Centre(L"Virtual7ch1", L"VirtualClockwiseUpImage"), 0);
+}
+
 TEST_F(PanelSim, UnplugTakesTheDeviceAwayAndReplugBringsItBack) {
     Start();
     Control("unplug");
