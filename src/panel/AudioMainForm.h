@@ -377,8 +377,14 @@ public:
     int m_bSavingProfile = 0, m_bEQFromEEPROM = 0, m_b3DFromEEPROM = 0, m_bNoLastProfile = 0;
     int m_iDefaultEQEnable = 0, m_iDefault3DEnable = 0, m_iDefault7ch1Enable = 0, m_iDefaultENCEnable = 0;
     int m_bProfileLoad = 1;
+    // Through the dialogs: 0 done, 1 no device, 2 cancelled; OpenProfile
+    // gives 3 for a damaged file (its error shown, the part before it applied).
     int SaveProfileAs();
     int OpenProfile();
+    int SaveProfile(const std::wstring& path);
+    // Raises the conversion error at the first required key that is no
+    // number; what came before it stays applied.
+    int LoadProfile(const std::wstring& path);
     int SaveLastProfile(const std::wstring& folderName);
     int LoadLastProfile(const std::wstring& folderName);
     int LoadDefaultProfile(const std::wstring& folderName);
@@ -460,6 +466,8 @@ private:
     void LoadBeePicture();
     void PlayBeeSound(bool play);
     bool LEDDialogShowing() const;
+    // The device's HID interface opens (and is closed again at once).
+    bool DeviceReachable() const;
     void ShowAboutBox();
 
     std::map<std::wstring, ui::TControl*> m_Controls;

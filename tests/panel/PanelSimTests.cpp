@@ -66,6 +66,11 @@ protected:
         ::DeleteFileW((dir / L"devicecontrol.txt").c_str());
         ::WritePrivateProfileStringW(L"Install", L"InstallFolderName", kUserFolder,
                                      (dir / L"AudioConfig.cfg").c_str());
+        // The first preset flat and the EQ off in the maker's defaults: the
+        // band sliders start at the track's centre.
+        ::WritePrivateProfileStringW(L"EQ", L"S1", L"0x400,0x400,0x400,0x400,0x400,0",
+                                     (dir / L"DefaultProfile.ini").c_str());
+        ::WritePrivateProfileStringW(L"EQ", L"EQEN", L"0", (dir / L"DefaultProfile.ini").c_str());
         // A user who never ran the installer: the panel makes its own copy.
         vt::RemoveTree(AppData() + L"\\" + kUserFolder);
     }
@@ -229,6 +234,34 @@ TEST_F(PanelSim, TheSetupProgramsExitMessageClosesThePanelAsTheUserWould) {
     ASSERT_FALSE(log.empty());
     EXPECT_TRUE(StartsWith(log.back(), "sim end")) << log.back();
     EXPECT_EQ(SimulatedAudioDevices(), 0);
+}
+
+TEST_F(PanelSim, AnEqChangeSurvivesARestart) {
+    Start();
+    // 40 pixels up from the flat centre: the band's high register gets 6.
+    size_t before = DragBand(-40);
+    ASSERT_TRUE(WaitForReports({"hid 00 60 21 01 10", "hid 00 60 06 01 20", "hid 00 00 00 00 00"}, before));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    window = nullptr;
+    ASSERT_TRUE(panel.Wait(kWaitMs));
+
+    // The next start writes the raised band again: the last profile, read
+    // after the maker's defaults, which keep the band flat.
+    before = Log().size();
+    Start();
+    const std::vector<std::string> raised = {"hid 00 60 21 01 10", "hid 00 60 06 01 20"};
+    auto written = [&] {
+        std::vector<std::string> hid = HidLines(before);
+        return std::search(hid.begin(), hid.end(), raised.begin(), raised.end()) != hid.end();
+    };
+    DWORD start = ::GetTickCount();
+    while (!written() && ::GetTickCount() - start < kWaitMs) ::Sleep(50);
+    EXPECT_TRUE(written()) << vt::ReadFileBytes(dir / L"devicelog.txt");
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const std::wstring screenshots = vt::BinDir() + L"..\\..\\screenshots\\";
+    ::CreateDirectoryW(screenshots.c_str(), nullptr);
+    EXPECT_TRUE(vt::CaptureScreenToPng(r, screenshots + L"panelsim-after-restart.png"));
 }
 
 TEST_F(PanelSim, TheWindowIsDraggedByItsLogo) {
