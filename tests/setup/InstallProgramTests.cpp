@@ -31,10 +31,35 @@ constexpr wchar_t kFailureText[] = L"The installation failed. Error code:";
 std::wstring BuildDir() { return vt::BinDir() + L"..\\"; }
 std::wstring Built(const std::wstring& file) { return BuildDir() + file; }
 
+bool Bytes(const std::wstring& path, const std::wstring& samePath) {
+    const std::string a = vt::ReadFileBytes(path);
+    return !a.empty() && a == vt::ReadFileBytes(samePath);
+}
+
 std::wstring Install(const std::wstring& file) { return vt::KitInstallFolder() + file; }
 std::wstring Panel() { return Install(L"VelloPanel.exe"); }
 std::wstring Uninstaller() { return Install(L"VelloUninstall.exe"); }
 std::wstring ServiceLog() { return vt::SystemFolder() + L"VelloService.log"; }
+
+// Relative paths of every file below folder (which ends in '\').
+void ListFiles(const std::wstring& folder, const std::wstring& relative, std::set<std::wstring>& files) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = ::FindFirstFileW((folder + relative + L"*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListFiles(folder, relative + name + L"\\", files);
+        else files.insert(relative + name);
+    } while (::FindNextFileW(find, &entry));
+    ::FindClose(find);
+}
+
+std::set<std::wstring> FilesBelow(const std::wstring& folder, const std::wstring& relative = L"") {
+    std::set<std::wstring> files;
+    ListFiles(folder, relative, files);
+    return files;
+}
 
 // A registry text value and its type; empty text when missing.
 std::wstring RegText(const std::wstring& key, const wchar_t* name, DWORD* type) {
@@ -58,6 +83,44 @@ std::wstring KeyClass(const std::wstring& path) {
     return cls;
 }
 
+// The fifteen command lines the service starts programs by.
+std::map<std::wstring, std::wstring> ExecutionValues(const std::wstring& pluginFolder) {
+    const struct {
+        const wchar_t* name;
+        const wchar_t* startSwitch;
+    } contexts[] = {
+        {L"UserPrivilegeExecution_%lc0", L" -servicestart"},        {L"AdminPrivilegeExecution_%lc1", L" -servicestart"},
+        {L"SystemPrivilegeExecution_%lc2", L" -servicestart"},      {L"SystemPrivilegeExecutionOnBoot_%lc3", L" -serviceboot"},
+        {L"AdminPrivilegeExecutionOnBoot_%lc4", L" -serviceboot"},
+    };
+    const std::pair<wchar_t, std::wstring> programs[] = {
+        {L'C', Panel()},
+        {L'B', Install(pluginFolder + L"\\VelloEffect\\VelloEffect.exe")},
+        {L'D', Install(pluginFolder + L"\\VelloSoundFX\\VelloSoundFX.exe")},
+    };
+    std::map<std::wstring, std::wstring> values;
+    for (const auto& program : programs) {
+        for (const auto& context : contexts) {
+            wchar_t name[64];
+            swprintf(name, 64, context.name, program.first);
+            values[name] = L"\"" + program.second + L"\"" + context.startSwitch;
+        }
+    }
+    return values;
+}
+
+// The settings key as a kit installation leaves it: the defaults and the
+// fifteen command lines.
+std::map<std::wstring, std::wstring> KitSettingsValues() {
+    std::map<std::wstring, std::wstring> values = ExecutionValues(L"Plugin");
+    const std::pair<const wchar_t*, DWORD> defaults[] = {
+        {L"EncEnable", 1}, {L"TimbrexEnable", 0}, {L"TimbrexLevel", 2},
+        {L"Virtual7ch1Scalar", 20}, {L"EncScalar", 10}, {L"EncGpio", 2},
+    };
+    for (const auto& d : defaults) values[d.first] = vt::Dword(d.second);
+    return values;
+}
+
 bool HasExecutionValues() { return vt::RegValues(vt::kSettingsKey).count(L"UserPrivilegeExecution_C0") != 0; }
 
 // Evidence that a step ran to its end, with the sample kit.
@@ -69,37 +132,21 @@ const StepEvidence kStepEvidence[] = {
     {"STEP1",
      [] {
          return vt::RegKeyExists(vt::kDriverKey) &&
-                vt::SameBytes(vt::SystemFolder() + L"drivers\\VelloFlt.sys",
-                              Built(L"payload\\driver-native\\VelloFlt.sys"));
+                Bytes(vt::SystemFolder() + L"drivers\\VelloFlt.sys", Built(L"payload\\driver-native\\VelloFlt.sys"));
      }},
     {"STEP2",
      [] {
-         return vt::SameBytes(vt::SystemFolder() + L"VelloService.exe", vt::BinPath(L"VelloService.exe")) &&
+         return Bytes(vt::SystemFolder() + L"VelloService.exe", vt::BinPath(L"VelloService.exe")) &&
                 vt::QueryService(vt::kServiceName).state == SERVICE_RUNNING && HasExecutionValues();
      }},
-    {"STEP3",
-     [] {
-         return vt::SameBytes(Panel(), vt::BinPath(L"VelloPanel.exe")) &&
-                vt::RegValues(vt::kRunKey).count(L"VelloPanel");
-     }},
-    {"STEP4",
-     [] {
-         return vt::SameBytes(Uninstaller(), vt::BinPath(L"VelloUninstall.exe")) &&
-                vt::RegKeyExists(vt::kUninstallKey);
-     }},
+    {"STEP3", [] { return Bytes(Panel(), vt::BinPath(L"VelloPanel.exe")) && vt::RegValues(vt::kRunKey).count(L"VelloPanel"); }},
+    {"STEP4", [] { return Bytes(Uninstaller(), vt::BinPath(L"VelloUninstall.exe")) && vt::RegKeyExists(vt::kUninstallKey); }},
     {"STEP5", [] { return vt::FileExists(Install(L"DLLKQ_UsbAudio73xx_x32.dll")); }},
     {"STEP6", [] { return vt::FileExists(Install(L"Manual\\English\\VelloAudioManual.html")); }},
     {"STEP7", [] { return vt::FileExists(Install(L"Plugin")); }},
-    {"STEP8",
-     [] {
-         return vt::SameBytes(Install(L"Plugin\\VelloEffect\\VelloEffect.exe"),
-                              Built(L"bin\\companion\\VelloEffect.exe"));
-     }},
+    {"STEP8", [] { return Bytes(Install(L"Plugin\\VelloEffect\\VelloEffect.exe"), Built(L"bin\\companion\\VelloEffect.exe")); }},
     {"STEP8.1",
-     [] {
-         return vt::SameBytes(Install(L"Plugin\\VelloSoundFX\\VelloSoundFX.exe"),
-                              Built(L"bin\\companion\\VelloSoundFX.exe"));
-     }},
+     [] { return Bytes(Install(L"Plugin\\VelloSoundFX\\VelloSoundFX.exe"), Built(L"bin\\companion\\VelloSoundFX.exe")); }},
 };
 
 HWND WindowOfClass(DWORD pid, const wchar_t* cls) {
@@ -110,6 +157,15 @@ HWND WindowOfClass(DWORD pid, const wchar_t* cls) {
 }
 
 bool IsChecked(HWND button) { return button && ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// Whether the lines appear in this order among the debug output.
+bool InOrder(const std::vector<std::wstring>& debug, const std::vector<std::wstring>& lines) {
+    size_t next = 0;
+    for (const std::wstring& d : debug) {
+        if (next < lines.size() && d == lines[next]) ++next;
+    }
+    return next == lines.size();
+}
 
 // One run of VelloSetup: Next on the first page, every box answered, and on
 // the finish page Finish (only with "restart later" chosen) or a close.
@@ -181,6 +237,23 @@ protected:
 
     std::wstring Setup(const std::wstring& file) const { return setup / file; }
 
+    // Files the kit's installation puts into the install folder, each with
+    // the file it must equal.
+    std::map<std::wstring, std::wstring> KitInstallFiles() const {
+        std::map<std::wstring, std::wstring> files;
+        for (const wchar_t* tree : {L"Skin\\", L"Language\\", L"Manual\\English\\", L"Plugin\\"}) {
+            for (const std::wstring& file : FilesBelow(setup.path(), tree)) files[file] = Setup(file);
+        }
+        for (const wchar_t* file : {L"AudioConfig.cfg", L"Vello.ico", L"VelloUninstall.ico", L"bee.wav",
+                                    L"DLLKQ_UsbAudio73xx_x32.dll"})
+            files[file] = Setup(file);
+        files[L"VelloPanel.exe"] = vt::BinPath(L"VelloPanel.exe");
+        files[L"VelloUninstall.exe"] = vt::BinPath(L"VelloUninstall.exe");
+        files[L"Plugin\\VelloEffect\\VelloEffect.exe"] = Built(L"bin\\companion\\VelloEffect.exe");
+        files[L"Plugin\\VelloSoundFX\\VelloSoundFX.exe"] = Built(L"bin\\companion\\VelloSoundFX.exe");
+        return files;
+    }
+
     void ExpectKitInstalled(const char* when) {
         SCOPED_TRACE(when);
         // The driver: its service key and the file of the system's build.
@@ -193,11 +266,10 @@ protected:
                                                         {L"Type", vt::Dword(1)},
                                                         {L"ImagePath", L"type:2"}}));
         EXPECT_EQ(KeyClass(vt::kDriverKey), L"VelloFlt");
-        EXPECT_TRUE(vt::SameBytes(vt::SystemFolder() + L"drivers\\VelloFlt.sys",
-                                  Built(L"payload\\driver-native\\VelloFlt.sys")));
+        EXPECT_TRUE(Bytes(vt::SystemFolder() + L"drivers\\VelloFlt.sys", Built(L"payload\\driver-native\\VelloFlt.sys")));
 
         // The service: registered from the system folder, running.
-        EXPECT_TRUE(vt::SameBytes(vt::SystemFolder() + L"VelloService.exe", vt::BinPath(L"VelloService.exe")));
+        EXPECT_TRUE(Bytes(vt::SystemFolder() + L"VelloService.exe", vt::BinPath(L"VelloService.exe")));
         const vt::ServiceInfo service = vt::QueryService(vt::kServiceName);
         EXPECT_EQ(service.state, static_cast<DWORD>(SERVICE_RUNNING));
         EXPECT_EQ(service.startType, static_cast<DWORD>(SERVICE_DEMAND_START));
@@ -206,14 +278,19 @@ protected:
 
         // The settings key with the command lines, in the programs' own view
         // (the 64-bit one for this build); nothing in the other view.
-        EXPECT_EQ(vt::RegValues(vt::kSettingsKey, KEY_WOW64_64KEY), vt::KitSettingsValues());
+        EXPECT_EQ(vt::RegValues(vt::kSettingsKey, KEY_WOW64_64KEY), KitSettingsValues());
         EXPECT_TRUE(vt::RegValues(vt::kSettingsKey, KEY_WOW64_32KEY).empty());
 
         // The Run value, the uninstall entry and the shortcuts.
         EXPECT_EQ(vt::RegValues(vt::kRunKey, KEY_WOW64_64KEY)[L"VelloPanel"], L"\"" + Panel() + L"\" -boot");
-        EXPECT_EQ(vt::RegValues(vt::kUninstallKey, KEY_WOW64_64KEY), vt::KitUninstallValues());
+        EXPECT_EQ(vt::RegValues(vt::kUninstallKey, KEY_WOW64_64KEY),
+                  (std::map<std::wstring, std::wstring>{{L"DisplayName", L"Vello Audio Center"},
+                                                        {L"UninstallString", Uninstaller()},
+                                                        {L"DisplayIcon", Uninstaller()},
+                                                        {L"DisplayVersion", L"1.0.0.0"},
+                                                        {L"Publisher", L"Vello Audio Systems"}}));
         const std::wstring menu = vt::KitStartMenuFolder();
-        EXPECT_EQ(vt::FilesBelow(menu), (std::set<std::wstring>{L"Uninstall Vello Audio.lnk", L"Vello Audio Center.lnk",
+        EXPECT_EQ(FilesBelow(menu), (std::set<std::wstring>{L"Uninstall Vello Audio.lnk", L"Vello Audio Center.lnk",
                                                             L"Vello Audio Manual.lnk"}));
         EXPECT_EQ(vt::ShortcutTarget(menu + L"Vello Audio Center.lnk"), Panel());
         EXPECT_EQ(vt::ShortcutTarget(menu + L"Uninstall Vello Audio.lnk"), Uninstaller());
@@ -222,12 +299,12 @@ protected:
 
         // The install folder holds exactly its files, each equal to its source,
         // with normal attributes.
-        const auto expected = vt::KitInstallFiles(setup.path());
+        const auto expected = KitInstallFiles();
         std::set<std::wstring> names;
         for (const auto& file : expected) names.insert(file.first);
-        EXPECT_EQ(vt::FilesBelow(vt::KitInstallFolder()), names);
+        EXPECT_EQ(FilesBelow(vt::KitInstallFolder()), names);
         for (const auto& file : expected) {
-            EXPECT_TRUE(vt::SameBytes(Install(file.first), file.second)) << vt::Narrow(file.first);
+            EXPECT_TRUE(Bytes(Install(file.first), file.second)) << vt::Narrow(file.first);
             EXPECT_EQ(::GetFileAttributesW(Install(file.first).c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
                       0u)
                 << vt::Narrow(file.first);
@@ -247,12 +324,12 @@ TEST_F(InstallProgram, KitInstallsEverythingAndFinishStartsThePanelThroughTheSer
     EXPECT_TRUE(run.boxes.empty()) << vt::Narrow(run.boxes.empty() ? L"" : run.boxes[0]);
     EXPECT_TRUE(run.finishPressed);
     EXPECT_EQ(run.result.exitCode, kExitInstalled);
-    EXPECT_TRUE(vt::InOrder(run.result.debug,
-                            {L"==> TMainForm::Install\n", L"===== Install STEP1 =====\n", L"==> TMainForm::Install_FilterDriver\n",
-                             L"===== Install STEP2 =====\n", L"##### \"" + vt::SystemFolder() + L"VelloService.exe\" /Service ended with 0 #####\n",
-                             L"##### " + Panel() + L" #####\n", L"===== Install STEP3 =====\n", L"===== Install STEP4 =====\n",
-                             L"===== Install STEP5 =====\n", L"===== Install STEP6 =====\n", L"===== Install STEP7 =====\n",
-                             L"===== Install STEP8 =====\n", L"===== Install STEP8.1 =====\n", L"===== Install STEP9 =====\n"}))
+    EXPECT_TRUE(InOrder(run.result.debug,
+                        {L"==> TMainForm::Install\n", L"===== Install STEP1 =====\n", L"==> TMainForm::Install_FilterDriver\n",
+                         L"===== Install STEP2 =====\n", L"##### \"" + vt::SystemFolder() + L"VelloService.exe\" /Service ended with 0 #####\n",
+                         L"##### " + Panel() + L" #####\n", L"===== Install STEP3 =====\n", L"===== Install STEP4 =====\n",
+                         L"===== Install STEP5 =====\n", L"===== Install STEP6 =====\n", L"===== Install STEP7 =====\n",
+                         L"===== Install STEP8 =====\n", L"===== Install STEP8.1 =====\n", L"===== Install STEP9 =====\n"}))
         << vt::Narrow(run.result.DebugText());
     EXPECT_FALSE(run.result.HasDebug(L"===== Install STEP10 =====\n")) << "the kit does not ask for the update";
     EXPECT_TRUE(run.result.DebugContains(L"CInstallMgr::RemoveFilter: removing VelloFlt from devices is not part of this build"));
@@ -264,7 +341,7 @@ TEST_F(InstallProgram, KitInstallsEverythingAndFinishStartsThePanelThroughTheSer
     ASSERT_NE(panel, nullptr) << "the installed control panel shows its window";
     const std::vector<std::wstring> log = vt::LogLines(ServiceLog());
     const std::vector<std::wstring> handOver = {L"control 193", L"launched \"" + Panel() + L"\" -servicestart"};
-    EXPECT_TRUE(vt::InOrder(log, handOver)) << vt::ReadFileBytes(ServiceLog());
+    EXPECT_TRUE(InOrder(log, handOver)) << vt::ReadFileBytes(ServiceLog());
     DWORD pid = 0;
     ::GetWindowThreadProcessId(panel, &pid);
     HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
@@ -316,7 +393,7 @@ TEST_F(InstallProgram, FailedStepStopsTheInstallationWithItsCode) {
          },
          nullptr,
          [](const char* row) {
-             EXPECT_TRUE(vt::SameBytes(vt::SystemFolder() + L"VelloService.exe", vt::BinPath(L"VelloService.exe"))) << row;
+             EXPECT_TRUE(Bytes(vt::SystemFolder() + L"VelloService.exe", vt::BinPath(L"VelloService.exe"))) << row;
              EXPECT_EQ(vt::LogLines(ServiceLog()), std::vector<std::wstring>{L"registration refused"}) << row;
              EXPECT_EQ(vt::QueryService(vt::kServiceName).state, 0u) << row;
              EXPECT_FALSE(HasExecutionValues()) << row;
@@ -336,7 +413,7 @@ TEST_F(InstallProgram, FailedStepStopsTheInstallationWithItsCode) {
         {"uninstall entry refused", 3, 0x80000004,
          [](const std::wstring&) { ASSERT_TRUE(vt::CreateDanglingKeyLink(vt::kUninstallKey)); }, nullptr,
          [](const char* row) {
-             EXPECT_TRUE(vt::SameBytes(Uninstaller(), vt::BinPath(L"VelloUninstall.exe"))) << row << ": written before";
+             EXPECT_TRUE(Bytes(Uninstaller(), vt::BinPath(L"VelloUninstall.exe"))) << row << ": written before";
              EXPECT_TRUE(vt::FileExists(vt::KitStartMenuFolder() + L"Uninstall Vello Audio.lnk")) << row;
          }},
         {"installed settings file held", 4, 0x80000005, nullptr, [] { return Install(L"AudioConfig.cfg"); },

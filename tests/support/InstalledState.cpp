@@ -3,9 +3,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <cwchar>
 #include <functional>
-#include <set>
 #include <vector>
 
 #include "TestSupport.h"
@@ -303,14 +301,6 @@ std::vector<std::wstring> LogLines(const std::wstring& path) {
     return lines;
 }
 
-bool InOrder(const std::vector<std::wstring>& lines, const std::vector<std::wstring>& wanted) {
-    size_t next = 0;
-    for (const std::wstring& line : lines) {
-        if (next < wanted.size() && line == wanted[next]) ++next;
-    }
-    return next == wanted.size();
-}
-
 bool SetEarlierFilterDevice(bool reachable) {
     const std::wstring link = EarlierFilterDeviceLink();
     auto present = [] {
@@ -355,97 +345,6 @@ void RemoveKeyLink(const std::wstring& path) {
     if (auto deleteKey = reinterpret_cast<NtDeleteKeyFn>(::GetProcAddress(::GetModuleHandleW(L"ntdll"), "NtDeleteKey")))
         deleteKey(link);
     ::RegCloseKey(link);
-}
-
-namespace {
-
-void ListFiles(const std::wstring& folder, const std::wstring& relative, std::set<std::wstring>& files) {
-    WIN32_FIND_DATAW entry;
-    HANDLE find = ::FindFirstFileW((folder + relative + L"*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListFiles(folder, relative + name + L"\\", files);
-        else files.insert(relative + name);
-    } while (::FindNextFileW(find, &entry));
-    ::FindClose(find);
-}
-
-}  // namespace
-
-std::set<std::wstring> FilesBelow(const std::wstring& folder, const std::wstring& relative) {
-    std::set<std::wstring> files;
-    ListFiles(folder, relative, files);
-    return files;
-}
-
-bool SameBytes(const std::wstring& path, const std::wstring& otherPath) {
-    const std::string bytes = ReadFileBytes(path);
-    return !bytes.empty() && bytes == ReadFileBytes(otherPath);
-}
-
-std::map<std::wstring, std::wstring> ExecutionValues(const std::wstring& pluginFolder) {
-    const struct {
-        const wchar_t* name;
-        const wchar_t* startSwitch;
-    } contexts[] = {
-        {L"UserPrivilegeExecution_%lc0", L" -servicestart"},
-        {L"AdminPrivilegeExecution_%lc1", L" -servicestart"},
-        {L"SystemPrivilegeExecution_%lc2", L" -servicestart"},
-        {L"SystemPrivilegeExecutionOnBoot_%lc3", L" -serviceboot"},
-        {L"AdminPrivilegeExecutionOnBoot_%lc4", L" -serviceboot"},
-    };
-    const std::wstring install = KitInstallFolder();
-    const std::pair<wchar_t, std::wstring> programs[] = {
-        {L'C', install + L"VelloPanel.exe"},
-        {L'B', install + pluginFolder + L"\\VelloEffect\\VelloEffect.exe"},
-        {L'D', install + pluginFolder + L"\\VelloSoundFX\\VelloSoundFX.exe"},
-    };
-    std::map<std::wstring, std::wstring> values;
-    for (const auto& program : programs) {
-        for (const auto& context : contexts) {
-            wchar_t name[64];
-            swprintf(name, 64, context.name, program.first);
-            values[name] = L"\"" + program.second + L"\"" + context.startSwitch;
-        }
-    }
-    return values;
-}
-
-std::map<std::wstring, std::wstring> KitSettingsValues() {
-    std::map<std::wstring, std::wstring> values = ExecutionValues(L"Plugin");
-    const std::pair<const wchar_t*, DWORD> defaults[] = {
-        {L"EncEnable", 1}, {L"TimbrexEnable", 0}, {L"TimbrexLevel", 2},
-        {L"Virtual7ch1Scalar", 20}, {L"EncScalar", 10}, {L"EncGpio", 2},
-    };
-    for (const auto& d : defaults) values[d.first] = Dword(d.second);
-    return values;
-}
-
-std::map<std::wstring, std::wstring> KitUninstallValues() {
-    const std::wstring uninstaller = KitInstallFolder() + L"VelloUninstall.exe";
-    return {{L"DisplayName", L"Vello Audio Center"},
-            {L"UninstallString", uninstaller},
-            {L"DisplayIcon", uninstaller},
-            {L"DisplayVersion", L"1.0.0.0"},
-            {L"Publisher", L"Vello Audio Systems"}};
-}
-
-std::map<std::wstring, std::wstring> KitInstallFiles(const std::wstring& setupFolder) {
-    std::map<std::wstring, std::wstring> files;
-    for (const wchar_t* tree : {L"Skin\\", L"Language\\", L"Manual\\English\\", L"Plugin\\"}) {
-        for (const std::wstring& file : FilesBelow(setupFolder, tree)) files[file] = setupFolder + file;
-    }
-    for (const wchar_t* file : {L"AudioConfig.cfg", L"Vello.ico", L"VelloUninstall.ico", L"bee.wav",
-                                L"DLLKQ_UsbAudio73xx_x32.dll"})
-        files[file] = setupFolder + file;
-    for (const wchar_t* program : {L"VelloPanel.exe", L"VelloUninstall.exe"}) files[program] = BinPath(program);
-    for (const wchar_t* companion : {L"VelloEffect", L"VelloSoundFX"}) {
-        const std::wstring exe = std::wstring(companion) + L".exe";
-        files[L"Plugin\\" + std::wstring(companion) + L"\\" + exe] = BinPath(L"companion\\" + exe);
-    }
-    return files;
 }
 
 HeldFile::HeldFile(const std::wstring& path) {

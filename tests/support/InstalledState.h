@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -131,8 +130,6 @@ struct ServiceInfo {
 ServiceInfo QueryService(const std::wstring& name);
 // Lines of a text log file (CR LF separated).
 std::vector<std::wstring> LogLines(const std::wstring& path);
-// Whether wanted appear among lines in this order (others may come between).
-bool InOrder(const std::vector<std::wstring>& lines, const std::vector<std::wstring>& wanted);
 
 // Makes the key a volatile link to a key that does not exist: it can be
 // neither opened nor created, so writes below it are refused.
@@ -143,26 +140,6 @@ void RemoveKeyLink(const std::wstring& path);
 // Makes "\\.\Class#VelloLink&2F7B&00", the filter driver's control device of
 // an earlier installation, reachable in this prefix (or unreachable again).
 bool SetEarlierFilterDevice(bool reachable);
-
-// ---- The sample kit's installation as VelloSetup leaves it, in the folders
-// and registry view of the test build (which matches the programs').
-
-// Relative paths of every file below folder (which ends in '\').
-std::set<std::wstring> FilesBelow(const std::wstring& folder, const std::wstring& relative = L"");
-// Whether both files can be read and hold the same bytes.
-bool SameBytes(const std::wstring& path, const std::wstring& otherPath);
-// The fifteen command lines the service starts programs by, for programs in
-// the kit's install folder and plug-ins in its sub-folder pluginFolder.
-std::map<std::wstring, std::wstring> ExecutionValues(const std::wstring& pluginFolder);
-// The settings key (kSettingsKey) after the kit's installation: the defaults
-// and the fifteen command lines.
-std::map<std::wstring, std::wstring> KitSettingsValues();
-// The uninstall entry's values (kUninstallKey) after the kit's installation.
-std::map<std::wstring, std::wstring> KitUninstallValues();
-// Every file the kit's installation puts into the install folder (relative
-// path) with the file it must equal: the setup folder's (with '\') and the
-// build's programs beside the test program.
-std::map<std::wstring, std::wstring> KitInstallFiles(const std::wstring& setupFolder);
 
 // Holds a file open with no sharing, so nobody else can write or delete it;
 // the file (and its folder) is created when missing.
