@@ -198,6 +198,23 @@ TEST_F(EncAndVoice, ConnectionSwitchesEncOnWithTheStoredLevel) {
     }
 }
 
+TEST_F(EncAndVoice, EveryStartTakesEncAndTheVoiceEffectFromTheRegistry) {
+    // The first start leaves a last profile behind; the next start, which
+    // loads it, still offers ENC with the stored level and switches it on.
+    Build(Device::Present);
+    Close();
+    ASSERT_TRUE(vt::FileExists(UserFolder() + L"LastProfile.ini"));
+    WriteSetting(kEncValueMap, kEncValueName, 23);
+    WriteSetting(kSettings, L"TimbrexLevel", 9);
+    Build(Device::Present);
+    EXPECT_EQ(form->m_bENCAvailable, 1);
+    EXPECT_EQ(form->m_iENCLevel, 23);
+    EXPECT_EQ(form->m_iTimbrexEffect, 1);
+    const auto blocks = Blocks(constructionCalls, 6);
+    ASSERT_FALSE(blocks.empty());
+    EXPECT_EQ(blocks[0], kEncOn);
+}
+
 TEST_F(EncAndVoice, TheSliderSetsTheLevelAndItsReleaseStoresAndSendsIt) {
     Build(Device::Present);
     ShowEncPage();
@@ -336,11 +353,12 @@ TEST_F(EncAndVoice, TheStoredVoiceStateIsAppliedAndWrittenBackAtConnection) {
         bool stored;
         DWORD enable, level;
         int effect;
-        DWORD levelAfter;
+        DWORD enableAfter, levelAfter;
     };
     const Case cases[] = {
-        {"effect 2 on", true, 1, 19, 2, 19}, {"effect 3 off", true, 0, 2, 3, 2},
-        {"no preset's level", true, 1, 13, 0, 12}, {"nothing stored", false, 0, 0, 0, 12},
+        {"effect 2 on", true, 1, 19, 2, 1, 19},       {"effect 3 off", true, 0, 2, 3, 0, 2},
+        {"no preset's level", true, 1, 13, 0, 1, 12}, {"nothing stored", false, 0, 0, 0, 0, 12},
+        {"on written as 5", true, 5, 24, 4, 1, 24},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -353,14 +371,15 @@ TEST_F(EncAndVoice, TheStoredVoiceStateIsAppliedAndWrittenBackAtConnection) {
         }
         Rebuild(Device::Present);
         EXPECT_EQ(form->m_iTimbrexEffect, c.effect);
-        EXPECT_EQ(form->m_bTimbrexEnable, static_cast<int>(c.enable));
+        EXPECT_EQ(form->m_bTimbrexEnable, static_cast<int>(c.enableAfter));
         const auto blocks = Blocks(constructionCalls, 12);
         ASSERT_EQ(blocks.size(), 4u) << "ENC on, ENC read, voice switch, voice parameters";
         const WORD shift = static_cast<WORD>(static_cast<int>(c.levelAfter) - 12);
-        EXPECT_EQ(blocks[2], std::vector<BYTE>({7, 0, static_cast<BYTE>(c.enable), 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-        EXPECT_EQ(blocks[3], std::vector<BYTE>({7, 2, static_cast<BYTE>(c.enable), 0, 0, 0, static_cast<BYTE>(shift),
+        const BYTE on = static_cast<BYTE>(c.enableAfter);
+        EXPECT_EQ(blocks[2], std::vector<BYTE>({7, 0, on, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+        EXPECT_EQ(blocks[3], std::vector<BYTE>({7, 2, on, 0, 0, 0, static_cast<BYTE>(shift),
                                                 static_cast<BYTE>(shift >> 8), 0, 0, 0, 0}));
-        EXPECT_EQ(Setting(kSettings, L"TimbrexEnable"), c.enable);
+        EXPECT_EQ(Setting(kSettings, L"TimbrexEnable"), c.enableAfter);
         EXPECT_EQ(Setting(kSettings, L"TimbrexLevel"), c.levelAfter);
         Close();
     }
