@@ -73,12 +73,14 @@ const wchar_t* const kIcons[kSpeakerCount] = {L"VirtualLImage",   L"VirtualRImag
 
 class Profiles : public MainWindow {
 protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        // The release that ends the previous test can land on the Save or
+        // Load button of the next window: no system dialog may wait for a
+        // user then.
+        ui::SetFileDialogHandler([](ui::TFileDialogRequest&) { return false; });
+    }
     void TearDown() override {
-        // The fixture's last release goes to the screen's corner, not to
-        // the Save or Load button under the pointer, where the next
-        // window would take it for a click.
-        ::SetCursorPos(0, 0);
-        SendAt(POINT{0, 0}, 0);
         ui::SetFileDialogHandler({});
         trace::SetObserver({});
         ::WritePrivateProfileStringW(L"LastINI", L"Path", L"", (vt::BinDir() + L"AudioConfig.cfg").c_str());
@@ -368,6 +370,45 @@ TEST_F(Profiles, ThreeDOnTurnsTheProfiles71OffWhenTheyExcludeEachOther) {
     }
 }
 
+TEST_F(Profiles, EncAndTheVoiceEffectFollowTheRegistryNotTheFile) {
+    // The file says off for both; the registry decides.
+    const std::wstring path = dir / L"off.ini";
+    std::string text = UnusualProfile(path);
+    for (const char* line : {"ENCEN=0", "ENCValue=3", "TimbrexEN=0", "TimbrexMode=0"})
+        text = WithLine(text, std::string(line).substr(0, std::string(line).find('=')), line);
+    WriteProfileText(path, text);
+    struct Case {
+        const char* name;
+        bool encStored;  // the device's EncValueMap value (level 10)
+        int enc, level;
+        bool encSent;
+    };
+    const Case cases[] = {
+        {"the device's value stored", true, 1, 10, true},
+        {"no value stored", false, 0, 5, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.encStored) WriteSetting(kEncValueMap, kEncValueName, 10);
+        else DeleteSetting(kEncValueMap, kEncValueName);
+        WriteSetting(kSettings, L"TimbrexEnable", 1);
+        WriteSetting(kSettings, L"TimbrexLevel", 24);
+        Build(Device::Present);
+        form->m_iENCLevel = 5;
+        form->m_bTimbrexEnable = 0;
+        lib->ClearLog();
+        form->LoadProfile(path);
+        EXPECT_EQ(form->m_bENCEnable, c.enc);
+        EXPECT_EQ(form->m_iENCLevel, c.level);
+        EXPECT_EQ(form->m_bTimbrexEnable, c.encStored ? 1 : 0) << "the voice effect comes with ENC only";
+        bool encOn = false;
+        for (const auto& call : lib->Calls("DLLKQ_AudioCommand"))
+            encOn = encOn || (call.bytes.size() > 2 && call.bytes[0] == 4 && call.bytes[1] == 0 && call.bytes[2] == 1);
+        EXPECT_EQ(encOn, c.encSent);
+        CloseFresh();
+    }
+}
+
 // ---------------------------------------------------------------- damaged profiles
 
 TEST_F(Profiles, ADamagedProfileStopsAtItsFirstBadKey) {
@@ -524,7 +565,7 @@ TEST_F(Profiles, ADamagedLastProfileLetsTheWindowComeUpAndIsWrittenAnew) {
         DragBandTo(L"EQ60HzSliderImage", 0);
         EXPECT_EQ(Tail(Reports(sim), 5), (std::vector<std::string>{"sel 0120", "wr ff", "sel 0121", "wr 09", "zero"}));
         Close();
-        EXPECT_EQ(ReadValue(last, L"Timbrex", L"TimbrexMode"), L"0");
+        EXPECT_NE(ReadValue(last, L"Timbrex", L"TimbrexMode"), L"") << "the whole profile";
         EXPECT_EQ(ReadValue(last, L"EQ", L"S1").compare(0, 6, L"0x9FF,"), 0) << vt::Narrow(ReadValue(last, L"EQ", L"S1"));
     }
 }
@@ -600,7 +641,7 @@ TEST_F(Profiles, TheSaveButtonNamesTheFileAndRemembersWhereItWent) {
             continue;
         }
         const std::wstring saved = dir / c.savedAs;
-        EXPECT_EQ(ReadValue(saved, L"Timbrex", L"TimbrexMode"), L"0") << "a whole profile";
+        EXPECT_NE(ReadValue(saved, L"Timbrex", L"TimbrexMode"), L"") << "a whole profile";
         if (std::wstring(c.savedAs) != c.typed) EXPECT_FALSE(vt::FileExists(dir / c.typed));
         EXPECT_EQ(ReadValue(config, L"LastINI", L"Path"), saved);
         EXPECT_EQ(form->SaveDialog->FileName(), saved) << "proposed next time";
