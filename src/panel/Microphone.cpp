@@ -29,18 +29,6 @@ constexpr BYTE kMonitorSwitchOn = 0x20;
 constexpr int kBoostTag = 21;
 constexpr int kMuteTag = 22;
 
-// The level meter records unsigned 8-bit mono at 8000 samples a second.
-WAVEFORMATEX MeterFormat() {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 1;
-    format.nSamplesPerSec = 8000;
-    format.wBitsPerSample = 8;
-    format.nBlockAlign = 1;
-    format.nAvgBytesPerSec = 8000;
-    return format;
-}
-
 // The level of a buffer of unsigned 8-bit samples, on a bar of barLength
 // pixels: twice the bar for a mean deviation of 128 from the silent 128.
 int LevelOf(const BYTE* samples, DWORD count, int barLength) {
@@ -215,7 +203,7 @@ void TAudioMainForm::ResetMicUI() {
 void TAudioMainForm::OpenMicLevelMeter() {
     // Open already (the page's tab pressed again): the recording goes on.
     if (m_hWaveIn) return;
-    WAVEFORMATEX format = MeterFormat();
+    WAVEFORMATEX format = MicrophoneFormat(8);
     HWAVEIN recording = nullptr;
     if (::waveInOpen(&recording, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(Handle()), 0, CALLBACK_WINDOW) !=
         MMSYSERR_NOERROR)

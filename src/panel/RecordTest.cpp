@@ -19,16 +19,7 @@ namespace {
 constexpr DWORD kRecordBytes = 1024 * 1024;
 constexpr DWORD kPassMs = 1000;
 
-WAVEFORMATEX RecordFormat() {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 1;
-    format.nSamplesPerSec = 8000;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 2;
-    format.nAvgBytesPerSec = 16000;
-    return format;
-}
+WAVEFORMATEX RecordFormat() { return MicrophoneFormat(16); }
 
 std::wstring RecordFilePath() {
     wchar_t folder[MAX_PATH + 1] = {};
@@ -173,6 +164,17 @@ std::mutex g_lock;
 std::unique_ptr<RecordTest> g_test;
 
 }  // namespace
+
+WAVEFORMATEX MicrophoneFormat(WORD bitsPerSample) {
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 1;
+    format.nSamplesPerSec = 8000;
+    format.wBitsPerSample = bitsPerSample;
+    format.nBlockAlign = static_cast<WORD>(bitsPerSample / 8);
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+    return format;
+}
 
 int SetRecordTest(int on) {
     std::lock_guard<std::mutex> hold(g_lock);

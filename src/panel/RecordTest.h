@@ -5,6 +5,13 @@
 // the temporary folder when the test ends, and that file is then deleted.
 #pragma once
 
+#include <windows.h>
+#include <mmsystem.h>
+
+// PCM mono at 8000 samples a second with samples of the given size: the
+// level meter's format (8 bits, unsigned) and the record test's (16 bits).
+WAVEFORMATEX MicrophoneFormat(WORD bitsPerSample);
+
 // Starts (on) or ends (0) the record test: it starts only when none runs
 // and ends only when one runs. 0 done (or nothing to do); 1 the input
 // device could not be opened; 2 the recording could not be started.
