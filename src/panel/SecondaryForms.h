@@ -1,6 +1,8 @@
 // The About form, the LED dialog, the simple-mode form and the colour picker.
 #pragma once
 
+#include "panel/LEDColorForm.h"
+#include "panel/LEDForm.h"
 #include "ui/Forms.h"
 
 class TAboutForm : public ui::TForm {
@@ -9,22 +11,8 @@ public:
     const wchar_t* ClassName() const override { return L"TAboutForm"; }
 };
 
-class TLEDForm : public ui::TForm {
-public:
-    explicit TLEDForm(ui::TComponent* owner) : ui::TForm(owner, L"TLEDForm") { SetName(L"LEDForm"); }
-    const wchar_t* ClassName() const override { return L"TLEDForm"; }
-};
-
 class TSimpleForm : public ui::TForm {
 public:
     explicit TSimpleForm(ui::TComponent* owner) : ui::TForm(owner, L"TSimpleForm") { SetName(L"SimpleForm"); }
     const wchar_t* ClassName() const override { return L"TSimpleForm"; }
-};
-
-class TLEDColorForm : public ui::TForm {
-public:
-    explicit TLEDColorForm(ui::TComponent* owner) : ui::TForm(owner, L"TLEDColorForm") {
-        SetName(L"LEDColorForm");
-    }
-    const wchar_t* ClassName() const override { return L"TLEDColorForm"; }
 };
