@@ -3,11 +3,11 @@
 
 #include <cwchar>
 
+#include "panel/LEDColours.h"
 #include "panel/PanelForms.h"
 
 namespace {
 
-constexpr ui::TColor kSelectedPen = 15780518;
 constexpr int kColumns = 8, kRows = 6;
 
 // Swatch colours, row by row.
@@ -78,24 +78,13 @@ TLEDColorForm::~TLEDColorForm() {
     if (LEDColorForm == this) LEDColorForm = nullptr;
 }
 
-ui::TShape* TLEDColorForm::FindShapeByTag(int tag) const {
-    for (int i = ComponentCount() - 1; i >= 0; --i) {
-        ui::TComponent* c = Components(i);
-        if (c->Tag() == tag && std::wcscmp(c->ClassName(), L"TShape") == 0) return static_cast<ui::TShape*>(c);
-    }
-    return nullptr;
-}
+ui::TShape* TLEDColorForm::FindShapeByTag(int tag) const { return led::FindByTag<ui::TShape>(this, tag, L"TShape"); }
 
 void TLEDColorForm::OnShapeMouseDown(ui::TObject* Sender, ui::TMouseButton, ui::TShiftState, int, int) {
     auto* shape = dynamic_cast<ui::TShape*>(Sender);
     if (!shape) return;
-    if (ui::TShape* previous = FindShapeByTag(static_cast<int>(m_iSelectedShape))) {
-        previous->Pen().SetColor(0);
-        previous->Pen().SetWidth(1);
-    }
+    led::MoveSelectionPen(FindShapeByTag(static_cast<int>(m_iSelectedShape)), shape, 2);
     m_iSelectedShape = static_cast<UINT>(shape->Tag());
-    shape->Pen().SetColor(kSelectedPen);
-    shape->Pen().SetWidth(2);
     m_SelectedColor = shape->Brush().Color();
 }
 

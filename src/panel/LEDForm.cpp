@@ -8,6 +8,7 @@
 
 #include <cwchar>
 
+#include "panel/LEDColours.h"
 #include "panel/PanelForms.h"
 #include "panel/device/DeviceLibrary.h"
 
@@ -15,12 +16,11 @@ HANDLE LEDCommandEvent = nullptr;
 
 namespace {
 
-constexpr ui::TColor kSelectedPen = 15780518;
 constexpr int kEffectRadioLeft = 16, kEffectRadioTop = 24, kEffectRadioStep = 32;
 
-BYTE Red(ui::TColor c) { return static_cast<BYTE>(c & 0xFF); }
-BYTE Green(ui::TColor c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
-BYTE Blue(ui::TColor c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+using led::Blue;
+using led::Green;
+using led::Red;
 
 using L = TLEDForm;
 
@@ -169,21 +169,10 @@ void TLEDForm::BuildComponents() {
 
 // ---------------------------------------------------------------- lookups
 
-namespace {
-template <typename T>
-T* FindByTag(const ui::TComponent* form, int tag, const wchar_t* className) {
-    for (int i = form->ComponentCount() - 1; i >= 0; --i) {
-        ui::TComponent* c = form->Components(i);
-        if (c->Tag() == tag && std::wcscmp(c->ClassName(), className) == 0) return static_cast<T*>(c);
-    }
-    return nullptr;
-}
-}  // namespace
-
-ui::TShape* TLEDForm::FindShapeByTag(int tag) const { return FindByTag<ui::TShape>(this, tag, L"TShape"); }
-ui::TTrackBar* TLEDForm::FindTrackBarByTag(int tag) const { return FindByTag<ui::TTrackBar>(this, tag, L"TTrackBar"); }
+ui::TShape* TLEDForm::FindShapeByTag(int tag) const { return led::FindByTag<ui::TShape>(this, tag, L"TShape"); }
+ui::TTrackBar* TLEDForm::FindTrackBarByTag(int tag) const { return led::FindByTag<ui::TTrackBar>(this, tag, L"TTrackBar"); }
 ui::TRadioButton* TLEDForm::FindRadioButtonByTag(int tag) const {
-    return FindByTag<ui::TRadioButton>(this, tag, L"TRadioButton");
+    return led::FindByTag<ui::TRadioButton>(this, tag, L"TRadioButton");
 }
 
 // ---------------------------------------------------------------- exports
@@ -277,10 +266,7 @@ void TLEDForm::FormShow(ui::TObject*) {
     m_byController = 0x3A;
     m_iColorSlot = 1;
     m_iLEDMode = 1;
-    if (ui::TShape* first = FindShapeByTag(1)) {
-        first->Pen().SetColor(kSelectedPen);
-        first->Pen().SetWidth(2);
-    }
+    if (ui::TShape* first = FindShapeByTag(1)) led::MoveSelectionPen(nullptr, first, 2);
     PublishCommand();
     // One worker serves every showing of the dialog.
     if (!m_hCommandThread && !m_bWorkerEnded) {
@@ -311,13 +297,8 @@ void TLEDForm::FormDestroy(ui::TObject*) {
 void TLEDForm::ShapeMouseDown(ui::TObject* Sender, ui::TMouseButton, ui::TShiftState, int, int) {
     auto* shape = dynamic_cast<ui::TShape*>(Sender);
     if (!shape) return;
-    if (ui::TShape* previous = FindShapeByTag(static_cast<int>(m_iColorSlot))) {
-        previous->Pen().SetColor(0);
-        previous->Pen().SetWidth(1);
-    }
+    led::MoveSelectionPen(FindShapeByTag(static_cast<int>(m_iColorSlot)), shape, 2);
     m_iColorSlot = static_cast<UINT>(shape->Tag());
-    shape->Pen().SetColor(kSelectedPen);
-    shape->Pen().SetWidth(2);
 }
 
 void TLEDForm::ButtonSetColorClick(ui::TObject*) {

@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "panel/AudioMainForm.h"
+#include "panel/LEDColours.h"
 #include "panel/PanelForms.h"
 #include "panel/device/DeviceLibrary.h"
 #include "panel/device/HidDevice.h"
@@ -25,15 +26,14 @@ using F = TAudioMainForm;
 constexpr BYTE kController = 0x3A;
 constexpr DWORD kValue = 50;
 constexpr BYTE kDeviceIndex = 0;
-constexpr ui::TColor kSelectedPen = 15780518;  // R 166, G 202, B 240
 constexpr int kSlotShapeFirst = 151, kSlotShapeLast = 157, kBreatheShape = 183, kSingleShape = 184;
 
 // The rainbow's fixed colours of slots 1 to 7.
 const ui::TColor kRainbowColours[7] = {16248841, 653225, 16059125, 653225, 16248841, 16059125, 653225};
 
-BYTE Red(ui::TColor c) { return static_cast<BYTE>(c & 0xFF); }
-BYTE Green(ui::TColor c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
-BYTE Blue(ui::TColor c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+using led::Blue;
+using led::Green;
+using led::Red;
 
 // A failed call is made once more after 10 ms; the second result is not
 // looked at.
@@ -265,14 +265,9 @@ void TAudioMainForm::OnShapeMouseDown(ui::TObject* Sender, ui::TMouseButton, ui:
     ::OutputDebugStringW(L"TAudioMainForm::OnShapeMouseDown");
     auto* shape = dynamic_cast<ui::TShape*>(Sender);
     if (!shape) return;
-    if (ui::TShape* previous = FindShapeByTag(m_iSelectedColorShape)) {
-        previous->Pen().SetColor(0);
-        previous->Pen().SetWidth(1);
-    }
+    led::MoveSelectionPen(FindShapeByTag(m_iSelectedColorShape), shape, 3);
     const int tag = shape->Tag();
     m_iSelectedColorShape = tag;
-    shape->Pen().SetColor(kSelectedPen);
-    shape->Pen().SetWidth(3);
 
     // The dialog opens on the shape's colour.
     ColorDialog->SetColor(shape->Brush().Color());
