@@ -179,6 +179,8 @@ void TMainForm::DeleteInstalledFolders() {
 void TMainForm::DeleteInstalledFiles() {
     DeleteInstalledFile(kDemoSound);
     DeleteInstalledFile(m_Settings.InstallIconFileName);
+    // The installer puts the uninstaller's own icon beside it too.
+    DeleteInstalledFile(m_Settings.UninstallIconFileName);
     DeleteInstalledFile(kSettingsFile);
     if (UserFolderFullPath.empty()) return;
     // Never a file reached through a link put in the folder's place.
