@@ -17,7 +17,6 @@
 #include "panel/PanelForms.h"
 #include "panel/device/DeviceLibrary.h"
 #include "panel/device/HidDevice.h"
-#include "shared/DebugTrace.h"
 
 namespace {
 
@@ -525,7 +524,7 @@ unsigned __stdcall TAudioMainForm::LEDEffectThread(void* argument) {
     const HANDLE wake = LEDEffectEvent;
     BYTE selector = 0;  // the LED the thread addressed last
     for (;;) {
-        trace::Text(L"WaitForSingleObject");
+        ::OutputDebugStringW(L"WaitForSingleObject");
         ::WaitForSingleObject(wake, INFINITE);
         if (form->m_bLEDThreadStop) break;
         ::Sleep(100);
@@ -550,7 +549,7 @@ unsigned __stdcall TAudioMainForm::LEDEffectThread(void* argument) {
                 ::Sleep(10);
             }
         }
-        trace::Text(L"LEDEffectThread");
+        ::OutputDebugStringW(L"LEDEffectThread");
         if (state.mode >= 4 && state.mode <= 6) {
             selector = 0;
             const BYTE speed = static_cast<BYTE>(state.speed[state.mode - 4]);
