@@ -236,7 +236,7 @@ def draw_skin_pictures(folder, s, pal):
             if kind.startswith("pageback"):
                 img = base_img.crop(box(rect, s))
             elif kind == "aboutlogo":
-                img = about_logo(s, pal)
+                img = about_logo(pal)
             else:
                 img = art.draw_control(kind, base_img.crop(box(rect, s)), s, pal, extra)
             img.save(folder / name)
@@ -247,9 +247,15 @@ def box(rect, s):
     return (x, y, x + w, y + h)
 
 
-def about_logo(s, pal):
-    c = art.Canvas(art.Image.new("RGB", (sc(240, s), sc(56, s)), (240, 240, 240)), s)
-    art.logo(c, pal, about=True)
+# The About box is not scaled with the screen: its logo fits the box's
+# 57 x 49 picture place at every resolution.
+ABOUT_LOGO_SIZE = (57, 49)
+
+
+def about_logo(pal):
+    c = art.Canvas(art.Image.new("RGB", ABOUT_LOGO_SIZE, (240, 240, 240)), 1)
+    side = 45
+    art.mark(c, pal, (ABOUT_LOGO_SIZE[0] - side) / 2, (ABOUT_LOGO_SIZE[1] - side) / 2, side)
     return c.done()
 
 
@@ -412,6 +418,7 @@ def main():
         design = Path(args.design)
         design.mkdir(parents=True, exist_ok=True)
         art.bee_image().save(design / "Bee.bmp")
+        about_logo(art.SKINS["Graphite"]).save(design / "AboutLogo.bmp")
 
 
 if __name__ == "__main__":

@@ -72,6 +72,10 @@ struct VIRTUAL7CH1_TABLE {
 };
 static_assert(sizeof(VIRTUAL7CH1_TABLE) == 68, "the library reads a 68-byte table");
 
+// The installer's settings key under HKLM\SOFTWARE, which the panel reads
+// and updates for ENC and the voice effect.
+constexpr wchar_t kSettingsKey[] = L"Qorv 73xx Software";
+
 // Drag modes of the slider machinery.
 enum TDragMode { dmNone = 0, dmEQBand = 1, dmMicGain = 2, dmSpeaker = 3, dm3D = 4, dmENC = 5 };
 
@@ -457,15 +461,37 @@ public:
     win::Handle m_LEDThreadJoin;  // the lighting thread, for its end
     // ENC
     int m_bENCEnable = 0, m_bENCAvailable = 0, m_iENCLevel = 0;
-    void LoadENCState();
-    void UpdateENCUI();
+    // The device's ENC parameter block: bytes 8..11 the level (little-endian),
+    // the others passed back as the device reported them.
+    std::array<BYTE, 16> m_EncParameters{};
+    int LoadENCState();
+    int UpdateENCUI();
+    int SetENCOnOff(int on);
+    int SetENCParameters();
     int SetENCGpioMode();
     void ENCFunctionImageClick(ui::TObject* Sender);
+    void ENCSliderImageMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void ENCSliderImageMouseMove(ui::TObject* Sender, ui::TShiftState Shift, int X, int Y);
+    void ENCSliderImageMouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    // The level (0..30) of an ENC slider top, and the top of a level.
+    int ENCLevelFromTop(int top) const;
+    int ENCTopFromLevel(int level) const;
     // Timbrex voice effect
     int m_bTimbrexEnable = 0, m_iTimbrexEffect = 0;
-    void LoadTimbrexState();
-    void UpdateTimbrexUI();
-    int SetTimbrexEnable(int on, int effect);
+    // The parameter message: bytes 0..3 on/off, 4..5 the shift (both
+    // little-endian), 6..9 zero.
+    std::array<BYTE, 10> m_TimbrexParameters{};
+    int LoadTimbrexState();
+    int UpdateTimbrexUI();
+    int SetTimbrexEnable(int on, int send);
+    int SetTimbrexEffect(int effect);
+    void PaintTbxAndENCButtons(int encOn, int tbxOn);
+    void TbxFunctionImageClick(ui::TObject* Sender);
+    void TbxEffectNoneImageClick(ui::TObject* Sender);
+    void TbxEffect1ImageClick(ui::TObject* Sender);
+    void TbxEffect2ImageClick(ui::TObject* Sender);
+    void TbxEffect3ImageClick(ui::TObject* Sender);
+    void TbxEffect4ImageClick(ui::TObject* Sender);
     // Hardware buttons and GPIO
     int m_bScanButtonRegistered = 0;
     void ReadGPIOAndSetUI();
@@ -520,6 +546,16 @@ private:
     void PlayBeeSound(bool play);
     bool LEDDialogShowing() const;
     void ShowAboutBox();
+    // ENC and the voice effect: false (after the warning when the device
+    // does not offer them) unless a device is active and offers them.
+    bool ENCUsable();
+    void PaintENCButton(int on);
+    // The voice-effect page painted for an on/off state and a chosen effect.
+    void PaintTimbrexPage(int on, int effect);
+    void ChooseTimbrexEffect(int effect);
+    // A picture loaded onto an image without showing or hiding it (the
+    // page's own painting decides that).
+    void RepaintImage(const wchar_t* key, ui::TImage* image);
 
     std::map<std::wstring, ui::TControl*> m_Controls;
     std::map<ui::TImage*, std::wstring> m_LoadedPicture;  // picture path each image shows

@@ -397,7 +397,11 @@ void TAudioMainForm::OnImageMouseUp(ui::TObject* Sender, ui::TMouseButton, ui::T
 
 void TAudioMainForm::ShowAboutBox() {
     if (!AboutForm) return;
+    // The texts and the logo of the language and skin in use, each time.
     AboutForm->SetCaption(LanguageEntry(L"LabelMenu3").caption);
+    ApplyLanguageEntry(LanguageEntry(L"LabelAbout"), AboutForm->AboutLabel, 1);
+    LoadSkinImage(SkinEntry(L"About.LogoImage"), AboutForm->LOGOKQImage);
+    ApplyLanguageEntry(LanguageEntry(L"LabelWeb"), AboutForm->WebLabel, 1);
     AboutForm->ShowModal();
 }
 

@@ -36,7 +36,13 @@ int TAudioMainForm::SaveLastProfile(const std::wstring& folderName) {
 }
 
 int TAudioMainForm::LoadLastProfile(const std::wstring& folderName) {
-    if (IsFileExist(Handle(), UserFile(folderName, L"LastProfile.ini"))) return 0;
+    if (IsFileExist(Handle(), UserFile(folderName, L"LastProfile.ini"))) {
+        // Of a profile's load, so far only its last step: ENC and the voice
+        // effect come from the registry, never from the profile.
+        LoadENCState();
+        LoadTimbrexState();
+        return 0;
+    }
     m_bNoLastProfile = 1;
     return 1;
 }

@@ -35,8 +35,10 @@
 // The file name of the picture an image control shows ("" when none).
 class TAudioMainFormAccess {
 public:
-    static std::wstring Shown(TAudioMainForm* form, const wchar_t* image) {
-        auto it = form->m_LoadedPicture.find(form->Image(image));
+    static std::wstring Shown(TAudioMainForm* form, const wchar_t* image) { return Shown(form, form->Image(image)); }
+    // Also for an image of another form that the main window paints.
+    static std::wstring Shown(TAudioMainForm* form, ui::TImage* image) {
+        auto it = form->m_LoadedPicture.find(image);
         if (it == form->m_LoadedPicture.end()) return L"";
         return it->second.substr(it->second.find_last_of(L'\\') + 1);
     }
@@ -109,6 +111,57 @@ std::string Decode(const std::vector<BYTE>& r) {
 
 struct Box {
     std::wstring text, caption;
+    UINT flags = 0;
+};
+
+// A value of the installer's settings key (HKLM\SOFTWARE\Qorv 73xx
+// Software), read and written the way the installer does.
+const std::wstring kSettings = L"SOFTWARE\\Qorv 73xx Software";
+const std::wstring kEncValueMap = kSettings + L"\\EncValueMap";
+constexpr wchar_t kEncValueName[] = L"VID_2F7B&PID_731F";
+
+bool ReadSetting(const std::wstring& key, const wchar_t* name, DWORD& value) {
+    DWORD size = sizeof(value), type = 0;
+    return ::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_ANY, &type, &value, &size) ==
+               ERROR_SUCCESS &&
+           size == sizeof(value);
+}
+void WriteSetting(const std::wstring& key, const wchar_t* name, DWORD value) {
+    HKEY h = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExW(h, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    ::RegCloseKey(h);
+}
+void DeleteSetting(const std::wstring& key, const wchar_t* name) { ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name); }
+
+// The device's ENC and voice-effect values as the kit's installer writes
+// them for the length of a test, and what was there before put back.
+class InstalledSettings {
+public:
+    InstalledSettings() {
+        for (Saved& s : saved_) s.present = ReadSetting(s.key, s.name, s.value);
+        WriteSetting(kEncValueMap, kEncValueName, 10);
+        WriteSetting(kSettings, L"TimbrexEnable", 0);
+        WriteSetting(kSettings, L"TimbrexLevel", 2);
+    }
+    ~InstalledSettings() {
+        for (const Saved& s : saved_) {
+            if (s.present) WriteSetting(s.key, s.name, s.value);
+            else DeleteSetting(s.key, s.name);
+        }
+    }
+
+private:
+    struct Saved {
+        std::wstring key;
+        const wchar_t* name;
+        bool present;
+        DWORD value;
+    };
+    Saved saved_[3] = {{kEncValueMap, kEncValueName, false, 0},
+                       {kSettings, L"TimbrexEnable", false, 0},
+                       {kSettings, L"TimbrexLevel", false, 0}};
 };
 
 // A kit file replaced for one test and put back at the end.
@@ -173,16 +226,18 @@ protected:
         }
         if (device == Device::Present) sim.AddFilterDevice(kVid, kPid);
         app = std::make_unique<ui::TApplication>();
-        app->SetMessageBoxHandler([this](HWND, const std::wstring& text, const std::wstring& caption, UINT) {
-            boxes.push_back(Box{text, caption});
+        app->SetMessageBoxHandler([this](HWND, const std::wstring& text, const std::wstring& caption, UINT flags) {
+            boxes.push_back(Box{text, caption, flags});
             return IDOK;
         });
+        lib->ClearLog();  // a window closed before is no part of this construction
         app->CreateForm(form);
         form->Show();
         form->BringToFront();
         ::SetForegroundWindow(form->Handle());
         Pump(100);
         sim.ClearLog();
+        constructionCalls = lib->Calls();
         lib->ClearLog();
         boxes.clear();
     }
@@ -250,6 +305,9 @@ protected:
     hidsim::Simulation sim;
     int hid = -1;
     std::unique_ptr<devlibsim::LibraryControl> lib;
+    // The library calls of the window's construction.
+    std::vector<devlibsim::LoggedCall> constructionCalls;
+    InstalledSettings settings;
     std::unique_ptr<ui::TApplication> app;
     TAudioMainForm* form = nullptr;
     std::vector<Box> boxes;
