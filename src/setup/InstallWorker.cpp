@@ -57,8 +57,12 @@ void TMainForm::Install() {
     BroadcastAppExit();
     for (DWORD code : {SERVICE_CONTROL_START, SERVICE_CONTROL_PREPARE_REMOVE, DWORD{SERVICE_CONTROL_STOP}})
         ControlTheService(kServiceName, code);
-    m_InstallMgr.RemoveFilter(INSTALL_MGR::kAudioDeviceClass, kFilterHardwareIdLength, m_UsbDeviceIdGroup,
-                              kFilterName, SPDRP_LOWERFILTERS);
+    if (m_InstallMgr.RemoveFilter(INSTALL_MGR::kAudioDeviceClass, kFilterHardwareIdLength, m_UsbDeviceIdGroup,
+                                  kFilterName, SPDRP_LOWERFILTERS)) {
+        // A device that could not be enabled again comes back with Windows:
+        // the finish page offers the restart.
+        m_iRebootNeeded = 1;
+    }
     if (EarlierVersionLoaded()) {
         m_InstallResult = kSetupPreviousVersion;
         ::MessageBoxW(Handle(), m_LabelInfo[kLabelWarning1].Text.c_str(), L"Install", MB_OK);
@@ -72,12 +76,18 @@ void TMainForm::Install() {
 
     trace::Text(L"===== Install STEP9 =====\n");
     ::Sleep(1000);
-    m_InstallResult = kSetupInstalled;
     if (m_iInstallWindowsKB == 1) {
         trace::Text(L"===== Install STEP10 =====\n");
-        trace::Text(L"***** The Windows update step is not part of this build: no update was installed, "
-                    L"no restart is asked for *****\n");
+        if (const DWORD failed = Install_KB3033929()) {
+            trace::Out(L"***** Install step failed: 0x%.8X *****\n", failed);
+            m_InstallResult = kStepWindowsUpdateCode;
+            ShowInstallFailure(trace::Format(L"(Code = 0x%.8X)", kStepWindowsUpdateCode));
+            return;
+        }
+        m_iRebootNeeded = 1;
+        PostProgress(100);
     }
+    m_InstallResult = kSetupInstalled;
     ::Beep(500, 100);
 }
 

@@ -50,7 +50,8 @@ void CloseRunningPanels() {
 
 void DeleteTracedFile(const std::wstring& path) {
     trace::Out(L"Delete FileName = %ls\n", path.c_str());
-    ::DeleteFileW(path.c_str());
+    if (!::DeleteFileW(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+        trace::Out(L"***** %ls is not deleted (%lu) *****\n", path.c_str(), ::GetLastError());
 }
 
 void DeleteTracedFolder(const std::wstring& path) {
@@ -179,6 +180,8 @@ void TMainForm::DeleteInstalledFolders() {
 void TMainForm::DeleteInstalledFiles() {
     DeleteInstalledFile(kDemoSound);
     DeleteInstalledFile(m_Settings.InstallIconFileName);
+    // The installer puts the uninstaller's own icon beside it too.
+    DeleteInstalledFile(m_Settings.UninstallIconFileName);
     DeleteInstalledFile(kSettingsFile);
     if (UserFolderFullPath.empty()) return;
     // Never a file reached through a link put in the folder's place.

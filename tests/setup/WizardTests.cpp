@@ -17,8 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "DeviceInstallerRecorder.h"
 #include "InstalledState.h"
+#include "PhantomDevices.h"
 #include "TestSupport.h"
+#include "UpdateHandler.h"
 #include "setup/BackgroundForm.h"
 #include "setup/InstallCodes.h"
 #include "setup/MainForm.h"
@@ -345,28 +348,60 @@ TEST_F(Wizard, WorkerThatCannotStartEndsOnTheFinishPage) {
 }
 
 // The progress the worker reports and how each of its ends leaves the
-// wizard: the kit, no plug-in folder with the update step asked for (which
-// this build does not have), and a step that fails.
+// wizard: the kit; no plug-in folder with the update step asked for, on this
+// build's own system (the update is not for it) and on 64-bit Windows 7 with
+// a service pack, where the stand-in update handler succeeds or fails; a
+// step that fails; a device that stays disabled after its restart.
 TEST_F(Wizard, WorkerReportsItsProgressAndEnds) {
+    constexpr DWORD kNoUpdateRun = ~DWORD{0};
     struct Case {
         const char* name;
         bool plugins;
         int installWindowsKB;
+        bool wow64;          // the wizard runs on 64-bit Windows
+        DWORD updateExit;    // the update handler's exit code; kNoUpdateRun: it must not run
         bool holdPanel;
+        bool deviceStaysDisabled;
         std::vector<WPARAM> progress;
         DWORD result;
+        int rebootNeeded;
         std::vector<std::wstring> boxes;
     };
+    const std::vector<WPARAM> toStep5 = {1, 10, 20, 30, 40, 50, 60, 70, 80, 90};
+    auto then = [&](std::initializer_list<WPARAM> more) {
+        std::vector<WPARAM> all = toStep5;
+        all.insert(all.end(), more);
+        return all;
+    };
     const Case cases[] = {
-        {"the kit", true, 0, false, {1, 10, 20, 30, 40, 50, 60, 70, 80, 90, 95, 98, 98}, 0, {}},
-        {"no plug-in folder, update asked for", false, 1, false, {1, 10, 20, 30, 40, 50, 60, 70, 80, 90}, 0, {}},
-        {"control panel held", true, 0, true, {1, 10, 20, 30, 40, 50, 60}, kStepAppCode,
+        {"the kit", true, 0, false, kNoUpdateRun, false, false, then({95, 98, 98}), 0, 0, {}},
+        {"no plug-in folder, update asked for, not for this system", false, 1, false, kNoUpdateRun, false, false,
+         then({100}), 0, 1, {}},
+        {"64-bit Windows 7 SP1, the update installs", false, 1, true, ERROR_SUCCESS_REBOOT_REQUIRED, false, false,
+         then({100}), 0, 1, {}},
+        {"64-bit Windows 7 SP1, the update fails", false, 1, true, 0x80070643, false, false, toStep5,
+         kStepWindowsUpdateCode, 0, {L"Install: The installation failed. Error code:(Code = 0x80000006)"}},
+        {"control panel held", true, 0, false, kNoUpdateRun, true, false, {1, 10, 20, 30, 40, 50, 60}, kStepAppCode, 0,
          {L"Install: The installation failed. Error code:(Code = 0x80000003)"}},
+        {"a device stays disabled after its restart", true, 0, false, kNoUpdateRun, false, true,
+         then({95, 98, 98}), 0, 1, {}},
     };
     for (const Case& c : cases) {
         if (&c != &cases[0]) StartOver();
         std::unique_ptr<vt::HeldFile> panel;
         if (c.holdPanel) panel = std::make_unique<vt::HeldFile>(vt::KitInstallFolder() + L"VelloPanel.exe");
+        vt::StandInUpdateHandler handler;
+        ASSERT_TRUE(handler.registered()) << c.name;
+        handler.SetExitCode(c.updateExit);
+        // A supported device with the filter, whose enable is refused after
+        // its disable, every time.
+        vt::PhantomDevices devices;
+        std::unique_ptr<vt::DeviceInstallerRecorder> installer;
+        if (c.deviceStaysDisabled) {
+            ASSERT_FALSE(devices.Add({L"USB\\VID_2F7B&PID_7301&REV_0100&MI_03"}, {L"VelloFlt"}).empty()) << c.name;
+            installer = std::make_unique<vt::DeviceInstallerRecorder>();
+            installer->failFrom = 2;
+        }
         std::vector<WPARAM> progress;
         app->OnMessage = [&](MSG& msg, bool&) {
             if (msg.message == WM_INSTALL_PROGRESS) progress.push_back(msg.wParam);
@@ -377,6 +412,7 @@ TEST_F(Wizard, WorkerReportsItsProgressAndEnds) {
             MainForm->m_Settings.PluginFolderName.clear();
         }
         MainForm->m_iInstallWindowsKB = c.installWindowsKB;
+        MainForm->m_bWow64 = c.wow64 ? TRUE : FALSE;
         Click(MainForm->NextBitBtn);
         std::vector<std::wstring> shown;
         HWND answered = nullptr;
@@ -394,7 +430,17 @@ TEST_F(Wizard, WorkerReportsItsProgressAndEnds) {
         EXPECT_EQ(MainForm->ProgressBar->Position(), static_cast<int>(c.progress.back())) << c.name;
         EXPECT_EQ(shown, c.boxes) << c.name;
         EXPECT_EQ(MainForm->ExitCode(), c.result) << c.name;
-        EXPECT_EQ(MainForm->m_iRebootNeeded, 0) << c.name << ": no update, no restart";
+        EXPECT_EQ(MainForm->m_iRebootNeeded, c.rebootNeeded) << c.name;
+        const std::wstring package = vt::SystemFolder() + L"Windows6.1-KB3033929-x64.msu";
+        EXPECT_EQ(handler.Log(),
+                  c.updateExit == kNoUpdateRun ? std::vector<std::wstring>{}
+                                               : std::vector<std::wstring>{L"run \"" + package + L"\""})
+            << c.name;
+        if (!c.holdPanel) {
+            EXPECT_EQ(vt::ReadFileBytes(package),
+                      vt::ReadFileBytes(vt::BinDir() + L"..\\..\\payload\\update\\Windows6.1-KB3033929-x64.msu"))
+                << c.name << ": STEP5 places the package";
+        }
         if (!c.plugins) {
             // The companions' command lines are written all the same, below
             // an empty plug-in folder name.

@@ -54,10 +54,15 @@ struct RunResult {
 // Called about every 50 ms while the child runs (to answer its windows).
 using WhileRunning = std::function<void(DWORD pid)>;
 
+// Called with each debugger-output string as it arrives, while the child
+// still waits at the call that wrote it (to act at a given line).
+using OnDebugString = std::function<void(DWORD pid, const std::wstring& text)>;
+
 // Runs commandLine as a debugged child, collects its debugger output and
 // waits for it to end; after timeoutMs it is killed and timedOut is set.
 RunResult RunDebugged(const std::wstring& commandLine, DWORD timeoutMs,
-                      const WhileRunning& whileRunning = {}, const std::wstring& workDir = L"");
+                      const WhileRunning& whileRunning = {}, const std::wstring& workDir = L"",
+                      const OnDebugString& onDebug = {});
 
 // A child process that is killed at the end of the test unless it has ended.
 class Child {
