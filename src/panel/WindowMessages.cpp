@@ -1,6 +1,15 @@
-// Window messages, tray icon and menus (the tray icon's picture, the plug-in
-// menu and the registered messages are still to come).
+// Window messages, tray icon and menus (the tray icon's picture and the
+// plug-in menu are still to come).
 #include "panel/AudioMainForm.h"
+
+void TAudioMainForm::RegisteredMessage(const ui::TMessage& msg) {
+    if (m_uMsgAppExit && msg.Msg == m_uMsgAppExit) {
+        // The installer or the uninstaller needs the program file: close as
+        // the user would, so the shut-down saves the last profile and sets
+        // the device back to neutral.
+        ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
+    }
+}
 
 void TAudioMainForm::LoadTrayIcon() {}
 
