@@ -275,6 +275,7 @@ public:
     // Window messages, tray icon and menus
     void LoadTrayIcon();
     int ShowPluginMenu();
+    void PluginMenuClick(ui::TObject* Sender);
     void CloseMenuClick(ui::TObject* Sender);
     void FormMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
     void CTrayIconRestore(ui::TObject* Sender);

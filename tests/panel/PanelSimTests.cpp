@@ -231,6 +231,16 @@ TEST_F(PanelSim, TheSetupProgramsExitMessageClosesThePanelAsTheUserWould) {
     EXPECT_EQ(SimulatedAudioDevices(), 0);
 }
 
+TEST_F(PanelSim, TheWindowIsDraggedByItsLogo) {
+    Start();
+    RECT before{}, after{};
+    ::GetWindowRect(window, &before);
+    Press(Centre(L"Main", L"LogoImage"), 60);
+    ::GetWindowRect(window, &after);
+    EXPECT_EQ(after.top - before.top, 60);
+    EXPECT_EQ(after.left, before.left);
+}
+
 TEST_F(PanelSim, UnplugTakesTheDeviceAwayAndReplugBringsItBack) {
     Start();
     Control("unplug");
