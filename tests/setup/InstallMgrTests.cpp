@@ -356,9 +356,10 @@ TEST(InstallerManager, PlacesTheUpdatePackageFromItsPayload) {
         }
         EXPECT_EQ(result, c.result) << c.name;
         EXPECT_EQ(vt::ReadFileBytes(package), c.result == INSTALL_MGR::kPackagePlaced ? marker : "earlier") << c.name;
-        if (c.result == INSTALL_MGR::kPackagePlaced)
+        if (c.result == INSTALL_MGR::kPackagePlaced) {
             EXPECT_EQ(::GetFileAttributesW(package.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u)
                 << c.name;
+        }
     }
     ::SetFileAttributesW(package.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(package.c_str());
@@ -466,7 +467,9 @@ TEST_F(UpdateStep, RunsTheUpdateOnlyWhereItIsNeededAndJudgesItsExitCode) {
         MainForm->m_iOSClass = c.system.osClass;
         MainForm->m_iServicePack = c.system.servicePack;
         ::DeleteFileW(package.c_str());
-        if (c.packagePlaced) ASSERT_EQ(MainForm->Copy_KB3033929(), 0u) << c.name;
+        if (c.packagePlaced) {
+            ASSERT_EQ(MainForm->Copy_KB3033929(), 0u) << c.name;
+        }
         ServicingKey presence(c.presence);
         ASSERT_TRUE(presence.ok()) << c.name;
         std::unique_ptr<vt::StandInUpdateHandler> handler;
@@ -478,7 +481,9 @@ TEST_F(UpdateStep, RunsTheUpdateOnlyWhereItIsNeededAndJudgesItsExitCode) {
 
         TraceLines traced;
         EXPECT_EQ(MainForm->Install_KB3033929(), c.result) << c.name;
-        if (!c.traced.empty()) EXPECT_TRUE(traced.Has(c.traced)) << c.name << "\n" << vt::Narrow(c.traced);
+        if (!c.traced.empty()) {
+            EXPECT_TRUE(traced.Has(c.traced)) << c.name << "\n" << vt::Narrow(c.traced);
+        }
         if (handler) {
             EXPECT_EQ(handler->Log(), c.runs ? Strings{L"run \"" + package + L"\""} : Strings{}) << c.name;
         }

@@ -174,6 +174,21 @@ std::vector<HWND> ProcessWindows(DWORD pid, bool visibleOnly) {
     return s.found;
 }
 
+HWND WindowOfClass(DWORD pid, const wchar_t* cls, bool visibleOnly) {
+    for (HWND w : ProcessWindows(pid, visibleOnly)) {
+        if (WindowClass(w) == cls) return w;
+    }
+    return nullptr;
+}
+
+bool InOrder(const std::vector<std::wstring>& all, const std::vector<std::wstring>& lines) {
+    size_t next = 0;
+    for (const std::wstring& line : all) {
+        if (next < lines.size() && line == lines[next]) ++next;
+    }
+    return next == lines.size();
+}
+
 HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& pred, DWORD timeoutMs) {
     DWORD start = ::GetTickCount();
     do {

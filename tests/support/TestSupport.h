@@ -51,6 +51,9 @@ struct RunResult {
     bool DebugContains(const std::wstring& part) const;
 };
 
+// Whether the lines appear in this order among all (others in between).
+bool InOrder(const std::vector<std::wstring>& all, const std::vector<std::wstring>& lines);
+
 // Called about every 50 ms while the child runs (to answer its windows).
 using WhileRunning = std::function<void(DWORD pid)>;
 
@@ -85,6 +88,9 @@ std::wstring WindowClass(HWND hwnd);
 std::wstring WindowText(HWND hwnd);
 // Top-level windows of a process.
 std::vector<HWND> ProcessWindows(DWORD pid, bool visibleOnly);
+// A top-level window of that class of the process (a visible one unless
+// visibleOnly is false), or nullptr.
+HWND WindowOfClass(DWORD pid, const wchar_t* cls, bool visibleOnly = true);
 // Polls until a top-level window of pid satisfies pred; nullptr on time-out.
 HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& pred, DWORD timeoutMs);
 

@@ -49,12 +49,7 @@ std::vector<HWND> ButtonsLeftToRight(HWND window) {
 
 enum Button { kUninstallButton = 0, kCancelButton = 1 };
 
-HWND WindowOfClass(DWORD pid, const wchar_t* cls) {
-    for (HWND w : vt::ProcessWindows(pid, true)) {
-        if (vt::WindowClass(w) == cls) return w;
-    }
-    return nullptr;
-}
+using vt::WindowOfClass;
 
 // The file holds exactly the clean-up program this build carries.
 bool IsOurCleanUpProgram(const std::wstring& path) {
@@ -62,38 +57,10 @@ bool IsOurCleanUpProgram(const std::wstring& path) {
     return !ours.empty() && vt::ReadFileBytes(path) == ours;
 }
 
-std::vector<std::wstring> Lines(const std::wstring& text) {
-    std::vector<std::wstring> lines;
-    for (size_t pos = 0; pos < text.size();) {
-        size_t end = text.find(L"\r\n", pos);
-        if (end == std::wstring::npos) end = text.size();
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    return lines;
-}
-
 // The clean-up program's log once it has ended its work (or after the wait).
-std::vector<std::wstring> CleanUpLines() {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        std::vector<std::wstring> lines = Lines(vt::Widen(vt::ReadFileBytes(CleanUpLog())));
-        for (const std::wstring& line : lines) {
-            for (const wchar_t* last : {L"removed ", L"not empty ", L"not removed ", L"refused "})
-                if (line.rfind(last, 0) == 0) return lines;
-        }
-        if (::GetTickCount() - start > kCleanUpWaitMs) return lines;
-        ::Sleep(200);
-    }
-}
+std::vector<std::wstring> CleanUpLines() { return vt::CleanUpLogWhenDone(kCleanUpWaitMs); }
 
-bool InOrder(const std::vector<std::wstring>& all, const std::vector<std::wstring>& wanted) {
-    size_t next = 0;
-    for (const std::wstring& line : all) {
-        if (next < wanted.size() && line == wanted[next]) ++next;
-    }
-    return next == wanted.size();
-}
+using vt::InOrder;
 
 std::vector<std::wstring> StepTraces() {
     std::vector<std::wstring> steps;
