@@ -6,6 +6,7 @@
 #include <setupapi.h>
 
 #include "setup/InstallCodes.h"
+#include "shared/AppExit.h"
 #include "shared/DebugTrace.h"
 #include "shared/ServiceControl.h"
 
@@ -19,7 +20,6 @@ constexpr wchar_t kEarlierVersionDevice[] = L"\\\\.\\Class#VelloLink&2F7B&00";
 // Length of the USB hardware IDs the filter removal looks at
 // ("USB\VID_2F7B&PID_73XX&REV_0100&MI_00").
 constexpr DWORD kFilterHardwareIdLength = 36;
-constexpr UINT kAppExitTimeoutMs = 100;
 
 struct InstallStep {
     const wchar_t* trace;
@@ -120,8 +120,4 @@ void TMainForm::PostProgress(int percent) {
     ::PostMessageW(Handle(), WM_INSTALL_PROGRESS, static_cast<WPARAM>(percent), 0);
 }
 
-void TMainForm::BroadcastAppExit() const {
-    const UINT appExit = ::RegisterWindowMessageW(L"WM_Qorv73xxAPP_EXIT");
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(HWND_BROADCAST, appExit, 0, 0, SMTO_NORMAL, kAppExitTimeoutMs, &ignored);
-}
+void TMainForm::BroadcastAppExit() const { CloseRunningPrograms(m_Settings.InstallFolderFullPath); }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "shared/AppExit.h"
 #include "shared/DebugTrace.h"
 #include "shared/FileHelpers.h"
 #include "shared/ServiceControl.h"
@@ -26,8 +27,6 @@ constexpr wchar_t kManualFolder[] = L"Manual";
 constexpr wchar_t kSettingsFile[] = L"AudioConfig.cfg";
 constexpr wchar_t kDeviceLibrary[] = L"DLLKQ_UsbAudio73xx_x32.dll";
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qorv73xxAudioExt";
-constexpr wchar_t kExitMessage[] = L"WM_Qorv73xxAPP_EXIT";
-constexpr UINT kBroadcastTimeoutMs = 100;
 constexpr wchar_t kFilterControlDevice[] = L"\\\\.\\Class#VelloLink&2F7B&00";
 constexpr size_t kWarningChars = 259;
 constexpr WORD kFinalDeleteResourceId = 101;
@@ -40,12 +39,6 @@ bool FilterDriverReachable() {
     win::FileHandle device(::CreateFileW(kFilterControlDevice, GENERIC_READ | GENERIC_WRITE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     return device.valid();
-}
-
-void CloseRunningPanels() {
-    const UINT message = ::RegisterWindowMessageW(kExitMessage);
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(HWND_BROADCAST, message, 0, 0, SMTO_NORMAL, kBroadcastTimeoutMs, &result);
 }
 
 void DeleteTracedFile(const std::wstring& path) {
@@ -109,14 +102,16 @@ void TMainForm::Uninstall() {
     trace::Out(L"==> %ls\n", L"TMainForm::Uninstall");
     ShowProgress(1);
     Step(1);
-    CloseRunningPanels();
+    const bool ownFolder = HasUsableInstallFolderName(m_Settings);
+    // Running control panels close, and the programs of the install folder
+    // are given the time to end before their files go.
+    CloseRunningPrograms(ownFolder ? m_Settings.InstallFolderFullPath : L"");
     ShowProgress(10);
     Step(2);
     StopServiceAndDeleteIt();
     Step(3);
     DeleteShortcuts();
     ShowProgress(40);
-    const bool ownFolder = HasUsableInstallFolderName(m_Settings);
     if (!ownFolder) {
         trace::Out(L"***** Unusable InstallFolderName \"%ls\": nothing is deleted below Program Files or "
                    L"APPDATA *****\n",

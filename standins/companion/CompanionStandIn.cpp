@@ -2,7 +2,9 @@
 // VelloSoundFX). It appends its arguments to <own folder>\<own name>.log
 // ("started <arguments>"), keeps a hidden top-level window (so broadcasts
 // reach it) and ends on "WM_AUDIO_EFFECT_EXIT", "WM_Qorv73xxAPP_EXIT" or
-// WM_CLOSE, logging "ended <message>".
+// WM_CLOSE, logging "ended <message>". With [Behaviour] EndDelayMs in
+// <own folder>\<own name>.ini it first takes that long over its ending, as a
+// program saving its state does (tests of those who wait for it).
 #include <windows.h>
 
 #include <string>
@@ -56,7 +58,14 @@ std::wstring Arguments() {
     return p;
 }
 
+DWORD EndDelayMs() {
+    std::wstring ini = OwnPath();
+    ini.erase(ini.find_last_of(L'\\') + 1);
+    return ::GetPrivateProfileIntW(L"Behaviour", L"EndDelayMs", 0, (ini + OwnName() + L".ini").c_str());
+}
+
 void End(HWND window, const wchar_t* reason) {
+    ::Sleep(EndDelayMs());
     Log(std::wstring(L"ended ") + reason);
     ::DestroyWindow(window);
 }

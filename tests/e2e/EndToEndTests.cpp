@@ -23,6 +23,7 @@
 #include "InstalledState.h"
 #include "SetupRuns.h"
 #include "TestSupport.h"
+#include "shared/AppExit.h"
 
 namespace {
 
@@ -337,6 +338,9 @@ TEST(EndToEnd, InstallUseUninstallAndInstallAgain) {
     EXPECT_TRUE(uninstall.boxes.empty()) << vt::Narrow(uninstall.boxes.empty() ? L"" : uninstall.boxes[0]);
     EXPECT_TRUE(vt::InOrder(uninstall.result.debug, UninstallStepLines())) << vt::Narrow(uninstall.result.DebugText());
     EXPECT_EQ(::WaitForSingleObject(panel.process, 30000), WAIT_OBJECT_0) << "the running panel closed itself";
+    DWORD panelExit = 1;
+    ::GetExitCodeProcess(panel.process, &panelExit);
+    EXPECT_EQ(panelExit, 0u) << "the panel ended the way the user ends it";
     EXPECT_EQ(vt::CleanUpLogWhenDone(kCleanUpWaitMs),
               (Strings{L"args " + vt::InstalledUninstaller() + L"|" + InstallFolderPath(),
                        L"deleted " + vt::InstalledUninstaller(), L"removed " + InstallFolderPath()}));
@@ -368,8 +372,9 @@ protected:
 
 // A control panel that does not answer the uninstaller's broadcast keeps
 // running and keeps its program file and the device library it loaded: the
-// uninstall removes everything else, says which files it could not delete,
-// and the clean-up program leaves the folder that still holds them.
+// uninstall waits for it a while, then removes everything else, says which
+// files it could not delete, and the clean-up program leaves the folder that
+// still holds them.
 TEST_F(FullInstallation, UninstallWhileThePanelDoesNotAnswer) {
     const State before = SystemState();
     vt::SetupOptions install;
@@ -397,6 +402,9 @@ TEST_F(FullInstallation, UninstallWhileThePanelDoesNotAnswer) {
     EXPECT_TRUE(uninstall.boxes.empty()) << vt::Narrow(uninstall.boxes.empty() ? L"" : uninstall.boxes[0]);
     State expected = KeptAfterUninstall(before, installed);
     expected[L"entry " + vt::ProgramFilesFolder() + L"\\" + vt::kKitInstallFolderName] = L"";
+    EXPECT_TRUE(uninstall.result.HasDebug(L"***** A program of " + vt::KitInstallFolder() + L" still runs after " +
+                                          std::to_wstring(kProgramsEndWaitMs) + L" ms *****\n"))
+        << vt::Narrow(uninstall.result.DebugText());
     for (const std::wstring& held : {vt::InstalledPanel(), vt::InstalledFile(L"DLLKQ_UsbAudio73xx_x32.dll")}) {
         EXPECT_TRUE(uninstall.result.DebugContains(L"***** " + held + L" is not deleted ("))
             << vt::Narrow(held) << "\n" << vt::Narrow(uninstall.result.DebugText());
