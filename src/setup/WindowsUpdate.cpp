@@ -3,13 +3,13 @@
 // system folder, STEP10 runs it when the update is not installed yet. The
 // update's own exit code decides whether the step succeeded.
 #include <windows.h>
-#include <shellapi.h>
 
 #include "setup/InstallCodes.h"
 #include "setup/InstallMgr.h"
 #include "setup/MainForm.h"
 #include "shared/DebugTrace.h"
 #include "shared/ScopedWin.h"
+#include "shared/ShellStart.h"
 #include "shared/VersionInfo.h"
 
 namespace {
@@ -147,17 +147,11 @@ bool CInstallMgr::HasApplicabilityEntry(const wchar_t* identity) const {
 }
 
 int CInstallMgr::ExecuteAndWait(const std::wstring& file, DWORD waitMs, DWORD& exitCode) const {
-    win::ComInit com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    info.lpFile = file.c_str();
-    info.nShow = SW_HIDE;
-    if (!::ShellExecuteExW(&info)) {
+    win::Handle process;
+    if (!StartHidden(file, L"", process)) {
         trace::Out(L"***** %ls cannot be opened (%lu) *****\n", file.c_str(), ::GetLastError());
         return kExecuteFailed;
     }
-    win::Handle process(info.hProcess);
     if (!process || ::WaitForSingleObject(process.get(), waitMs) != WAIT_OBJECT_0 ||
         !::GetExitCodeProcess(process.get(), &exitCode))
         return kExecuteNotFollowed;

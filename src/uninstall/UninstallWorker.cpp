@@ -4,7 +4,6 @@
 // talks to the window only by posted messages and its own message box.
 #include "uninstall/MainForm.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -14,6 +13,7 @@
 #include "shared/DebugTrace.h"
 #include "shared/FileHelpers.h"
 #include "shared/ServiceControl.h"
+#include "shared/ShellStart.h"
 #include "shared/Wow64.h"
 #include "uninstall/FilterRemoval.h"
 #include "uninstall/UninstallSteps.h"
@@ -229,17 +229,10 @@ DWORD TMainForm::Execute_FinalDeleteFile() {
     while (!installFolder.empty() && installFolder.back() == L'\\') installFolder.pop_back();
     const std::wstring parameters = L"\"" + ui::Application->ExeName() + L"\" \"" + installFolder + L"\"";
 
-    win::ComInit com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    info.lpFile = path.c_str();
-    info.lpParameters = parameters.c_str();
-    info.nShow = SW_HIDE;
-    if (!::ShellExecuteExW(&info)) {
+    win::Handle process;
+    if (!StartHidden(path, parameters, process)) {
         trace::Out(L"***** %ls cannot be started (%lu) *****\n", path.c_str(), ::GetLastError());
         return kFinalDeleteNotStarted;
     }
-    win::Handle process(info.hProcess);
     return kFinalDeleteStarted;
 }

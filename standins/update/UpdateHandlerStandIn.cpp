@@ -12,16 +12,9 @@
 #include <cwchar>
 #include <string>
 
-#include "shared/ScopedWin.h"
+#include "StandInFiles.h"
 
 namespace {
-
-std::wstring OwnFolder() {
-    wchar_t path[MAX_PATH * 2] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
 
 // The command line without the program's own name.
 std::wstring Arguments() {
@@ -34,23 +27,12 @@ std::wstring Arguments() {
     return line;
 }
 
-void Log(const std::wstring& line) {
-    win::FileHandle file(::CreateFileW((OwnFolder() + L"UpdateHandler.log").c_str(), FILE_APPEND_DATA,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
-    const std::wstring text = line + L"\r\n";
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                            nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
-    DWORD written = 0;
-    ::WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-}
+void Log(const std::wstring& line) { standin::AppendLine(standin::OwnFolder() + L"UpdateHandler.log", line); }
 
 DWORD ChosenExitCode() {
     wchar_t value[32] = {};
-    ::GetPrivateProfileStringW(L"Behaviour", L"ExitCode", L"0", value, 32, (OwnFolder() + L"UpdateHandler.ini").c_str());
+    const std::wstring ini = standin::OwnFolder() + L"UpdateHandler.ini";
+    ::GetPrivateProfileStringW(L"Behaviour", L"ExitCode", L"0", value, 32, ini.c_str());
     return static_cast<DWORD>(std::wcstoul(value, nullptr, 0));
 }
 

@@ -17,6 +17,7 @@
 #include "DeviceInstallerRecorder.h"
 #include "InstalledState.h"
 #include "PhantomDevices.h"
+#include "RecordedWow64.h"
 #include "TestSupport.h"
 #include "UpdateHandler.h"
 #include "setup/InstallCodes.h"
@@ -99,48 +100,22 @@ const VersionApi kPlayedVersion = {[](RTL_OSVERSIONINFOEXW* info) -> LONG {
     return 0;
 }};
 
-// Redirection switches, recorded (this build never runs under WOW64).
-struct RedirectionCalls {
-    int off = 0;
-    int on = 0;
-    bool balanced = true;  // never switched off twice, never on while on
-};
-RedirectionCalls g_redirection;
-const Wow64Api kRecordedWow64 = {
-    [](HANDLE, PBOOL wow64) -> BOOL {
-        *wow64 = TRUE;
-        return TRUE;
-    },
-    [](PVOID* old) -> BOOL {
-        if (g_redirection.off != g_redirection.on) g_redirection.balanced = false;
-        ++g_redirection.off;
-        *old = reinterpret_cast<PVOID>(0x7);
-        return TRUE;
-    },
-    [](PVOID old) -> BOOL {
-        if (g_redirection.on + 1 != g_redirection.off || old != reinterpret_cast<PVOID>(0x7))
-            g_redirection.balanced = false;
-        ++g_redirection.on;
-        return TRUE;
-    },
-};
-
 // The machine the manager is built on while the object lives.
 class PlayedMachine {
 public:
     PlayedMachine(WORD architecture, const PlayedVersion& version) {
         g_architecture = architecture;
         g_version = version;
-        g_redirection = RedirectionCalls{};
         INSTALL_MGR::ReplaceNativeSystemInfo(PlayedNativeSystemInfo);
         ReplaceVersionApi(&kPlayedVersion);
-        ReplaceWow64Api(&kRecordedWow64);
     }
     ~PlayedMachine() {
         INSTALL_MGR::ReplaceNativeSystemInfo(nullptr);
         ReplaceVersionApi(nullptr);
-        ReplaceWow64Api(nullptr);
     }
+
+private:
+    vt::RecordedWow64 wow64_;
 };
 
 std::wstring SpecialFolder(int csidl) {
@@ -314,9 +289,9 @@ TEST(InstallerManager, LearnsTheMachinesArchitectureVersionAndFolders) {
         EXPECT_EQ(manager->m_ProgramFilesFolderPath, vt::ProgramFilesFolder() + L"\\") << c.name;
         EXPECT_EQ(manager->m_SystemFolderPath, SpecialFolder(c.systemFolder)) << c.name;
         EXPECT_EQ(manager->m_NativeSystemFolderPath, vt::SystemFolder()) << c.name;
-        EXPECT_EQ(g_redirection.off, c.redirectionSwitches) << c.name << ": off for the native system folder";
-        EXPECT_EQ(g_redirection.on, g_redirection.off) << c.name << ": and on again";
-        EXPECT_TRUE(g_redirection.balanced) << c.name;
+        EXPECT_EQ(vt::RecordedWow64::Calls().off, c.redirectionSwitches) << c.name << ": off for the native system folder";
+        EXPECT_EQ(vt::RecordedWow64::Calls().on, vt::RecordedWow64::Calls().off) << c.name << ": and on again";
+        EXPECT_TRUE(vt::RecordedWow64::Calls().balanced) << c.name;
         for (const std::wstring& line : c.traced) EXPECT_TRUE(traced.Has(line)) << c.name << ": " << vt::Narrow(line);
     }
 }
@@ -352,7 +327,7 @@ TEST(InstallerManager, PlacesTheUpdatePackageFromItsPayload) {
             if (c.held) held = std::make_unique<vt::HeldFile>(package);
             PlayedMachine machine(PROCESSOR_ARCHITECTURE_AMD64, {});
             result = manager->Copy_KB3033929(c.id, L"WindowPatch");
-            EXPECT_EQ(g_redirection.off, 0) << c.name << ": the package is written in the program's own view";
+            EXPECT_EQ(vt::RecordedWow64::Calls().off, 0) << c.name << ": the package is written in the program's own view";
         }
         EXPECT_EQ(result, c.result) << c.name;
         EXPECT_EQ(vt::ReadFileBytes(package), c.result == INSTALL_MGR::kPackagePlaced ? marker : "earlier") << c.name;

@@ -20,6 +20,7 @@
 #include "DeviceInstallerRecorder.h"
 #include "InstalledState.h"
 #include "PhantomDevices.h"
+#include "RecordedWow64.h"
 #include "TestSupport.h"
 #include "UpdateHandler.h"
 #include "setup/BackgroundForm.h"
@@ -452,33 +453,6 @@ TEST_F(Wizard, WorkerReportsItsProgressAndEnds) {
     }
 }
 
-// Wow64Api replacement: IsWow64Process answers TRUE and the redirection
-// switch is recorded (this build never runs under WOW64).
-struct RedirectionCalls {
-    int off = 0;
-    int on = 0;
-    bool balanced = true;  // never switched off twice, never on while on
-};
-RedirectionCalls g_redirection;
-const Wow64Api kWow64 = {
-    [](HANDLE, PBOOL wow64) -> BOOL {
-        *wow64 = TRUE;
-        return TRUE;
-    },
-    [](PVOID* old) -> BOOL {
-        if (g_redirection.off != g_redirection.on) g_redirection.balanced = false;
-        ++g_redirection.off;
-        *old = reinterpret_cast<PVOID>(0x5);
-        return TRUE;
-    },
-    [](PVOID old) -> BOOL {
-        if (g_redirection.on + 1 != g_redirection.off || old != reinterpret_cast<PVOID>(0x5))
-            g_redirection.balanced = false;
-        ++g_redirection.on;
-        return TRUE;
-    },
-};
-
 // STEP1 and STEP2 write the build that matches the system into the native
 // system folders, with the redirection off only around it, on every path.
 TEST_F(Wizard, DriverAndServiceOfTheSystemsBuild) {
@@ -504,17 +478,15 @@ TEST_F(Wizard, DriverAndServiceOfTheSystemsBuild) {
     Show();
     for (const Case& c : cases) {
         vt::ResetInstalledState();
-        g_redirection = RedirectionCalls{};
-        ReplaceWow64Api(&kWow64);
         MainForm->m_bWow64 = c.wow64 ? TRUE : FALSE;
         DWORD driverResult = 0, serviceResult = 0;
         {
+            vt::RecordedWow64 wow64;
             std::unique_ptr<vt::HeldFile> held;
             if (c.held) held = std::make_unique<vt::HeldFile>(vt::SystemFolder() + c.held);
             driverResult = MainForm->Install_FilterDriver();
             serviceResult = MainForm->Install_Service();
         }
-        ReplaceWow64Api(nullptr);
         EXPECT_EQ(driverResult, c.driverResult) << c.name;
         EXPECT_EQ(serviceResult, c.serviceResult) << c.name;
         if (c.driver) {
@@ -527,9 +499,9 @@ TEST_F(Wizard, DriverAndServiceOfTheSystemsBuild) {
                 << c.name;
             EXPECT_EQ(vt::QueryService(vt::kServiceName).state, static_cast<DWORD>(SERVICE_RUNNING)) << c.name;
         }
-        EXPECT_EQ(g_redirection.off, c.wow64 ? 2 : 0) << c.name << ": once in each step";
-        EXPECT_EQ(g_redirection.on, g_redirection.off) << c.name;
-        EXPECT_TRUE(g_redirection.balanced) << c.name;
+        EXPECT_EQ(vt::RecordedWow64::Calls().off, c.wow64 ? 2 : 0) << c.name << ": once in each step";
+        EXPECT_EQ(vt::RecordedWow64::Calls().on, vt::RecordedWow64::Calls().off) << c.name;
+        EXPECT_TRUE(vt::RecordedWow64::Calls().balanced) << c.name;
     }
 }
 
