@@ -128,6 +128,11 @@ def check_skins(kit, faults):
                     if v is None or not all(STRICT.match(x) for x in v.split(",")):
                         faults.append("%s: [LED] %s missing or not numbers: %r" % (where, key, v))
             check_region(folder / "MainForm_Frame.rgn", folder / "MainFormImage.png", where, faults)
+            # the 3D link pictures each resolution's entries name, in the root's 3D folder
+            for key in ("D3%s%sImage" % (k, m) for k in ("Alpha", "Beta") for m in ("Indep", "Dep", "Inv")):
+                v = value(ini, "3D", key)
+                if v and not (kit / "Skin" / skin / "3D" / v.split(",")[0]).is_file():
+                    faults.append("%s: [3D] %s names %s, missing in Skin/%s/3D" % (where, key, v.split(",")[0], skin))
 
 
 def check_region(rgn, background, where, faults):

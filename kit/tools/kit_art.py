@@ -347,16 +347,19 @@ def pedestal(c, pal):
     c.hgrad((0, 0, c.w, c.h), [pal["panel"], pal["accent"], pal["panel"]], 2)
 
 
-def logo(c, pal, about=False):
-    w, h = c.w, c.h
-    s = h * .9
-    c.rrect((1, h / 2 - s / 2, 1 + s, h / 2 + s / 2), s * .22, fill=pal["accent2"])
-    pts = [(1 + s * .18, h / 2 - s * .25), (1 + s * .5, h / 2 + s * .3), (1 + s * .82, h / 2 - s * .25)]
+def mark(c, pal, x, y, s):
+    """The product's mark: a rounded square of side s at (x, y) with a V."""
+    c.rrect((x, y, x + s, y + s), s * .22, fill=pal["accent2"])
+    pts = [(x + s * .18, y + s * .25), (x + s * .5, y + s * .8), (x + s * .82, y + s * .25)]
     c.line(pts, (255, 255, 255), s * .12)
-    color = (40, 40, 44) if about else pal["text"]
-    c.text((s + 9, h / 2 + 1), "VELLO", h * .55, color, anchor="lm")
-    c.text((s + 9 + h * 1.95, h / 2 + 1), "AUDIO", h * .32, pal["accent"] if not about else pal["accent2"],
-           bold=False, anchor="lm")
+
+
+def logo(c, pal):
+    h = c.h
+    s = h * .9
+    mark(c, pal, 1, h / 2 - s / 2, s)
+    c.text((s + 9, h / 2 + 1), "VELLO", h * .55, pal["text"], anchor="lm")
+    c.text((s + 9 + h * 1.95, h / 2 + 1), "AUDIO", h * .32, pal["accent"], bold=False, anchor="lm")
 
 
 def status(c, pal):

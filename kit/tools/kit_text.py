@@ -97,7 +97,7 @@ PANEL = [
     ("Timbrex", "TbxEffect4Label", "Echo", "Эхо", 8, None),
     ("Timbrex", "TbxFunctionLabel", "Voice effect", "Эффект голоса", None, None),
     ("About", "LabelAbout", "Vello Audio Center, version 1.0", "Vello Audio Center, версия 1.0", 9, COLOR_ABOUT),
-    ("About", "LabelWeb", "www.vello-audio.example", "www.vello-audio.example", 9, 0xC06000),
+    ("About", "LabelWeb", "https://www.vello-audio.example", "https://www.vello-audio.example", 9, 0xC06000),
     ("Main", "LabelWarning", "Please connect the audio device first.",
      "Сначала подключите аудиоустройство.", None, None),
     ("Main", "LabelWarning1", "This function is not available for the connected device.",

@@ -31,6 +31,8 @@ SKIN_NAMES = ["Graphite", "Amber"]
 KIT_ITEMS = ["Skin", "Language", "Manual", "Plugin", "AudioConfig.cfg", "DefaultProfile.ini", "bee.wav",
              "Vello.ico", "VelloUninstall.ico", "SetupBackground.png"]
 CRLF = "\r\n"
+# The 3D page's link-mode pictures (alpha and beta: independent, dependent, inverse).
+LINK_PICTURES = ["D3%s%sImage.png" % (kind, mode) for kind in ("Alpha", "Beta") for mode in ("Indep", "Dep", "Inv")]
 
 
 def sc(v, s):
@@ -234,7 +236,7 @@ def draw_skin_pictures(folder, s, pal):
             if kind.startswith("pageback"):
                 img = base_img.crop(box(rect, s))
             elif kind == "aboutlogo":
-                img = about_logo(s, pal)
+                img = about_logo(pal)
             else:
                 img = art.draw_control(kind, base_img.crop(box(rect, s)), s, pal, extra)
             img.save(folder / name)
@@ -245,9 +247,15 @@ def box(rect, s):
     return (x, y, x + w, y + h)
 
 
-def about_logo(s, pal):
-    c = art.Canvas(art.Image.new("RGB", (sc(240, s), sc(56, s)), (240, 240, 240)), s)
-    art.logo(c, pal, about=True)
+# The About box is not scaled with the screen: its logo fits the box's
+# 57 x 49 picture place at every resolution.
+ABOUT_LOGO_SIZE = (57, 49)
+
+
+def about_logo(pal):
+    c = art.Canvas(art.Image.new("RGB", ABOUT_LOGO_SIZE, (240, 240, 240)), 1)
+    side = 45
+    art.mark(c, pal, (ABOUT_LOGO_SIZE[0] - side) / 2, (ABOUT_LOGO_SIZE[1] - side) / 2, side)
     return c.done()
 
 
@@ -291,6 +299,12 @@ def write_skins(out):
             write_ini(folder / "SkinSetting.ini", skin_ini_sections(s, res == "", pal))
             (folder / "MainForm_Frame.rgn").write_bytes(
                 region_bytes(sc(L.WIDTH, s), sc(L.HEIGHT, s), sc(14, s)))
+    # the 3D link pictures, which the panel takes from the skin's root folder, under 3D
+    for skin in SKIN_NAMES:
+        root = out / "Skin" / skin
+        (root / "3D").mkdir(exist_ok=True)
+        for name in LINK_PICTURES:
+            shutil.copyfile(root / name, root / "3D" / name)
     # the installer's background picture, per resolution class (taken from the first skin's palette)
     sizes = {"": (960, 540), "960x540": (1366, 768), "1366x768": (1920, 1080), "1920x1080": (2560, 1440)}
     for res, _ in L.RESOLUTIONS:
@@ -404,6 +418,7 @@ def main():
         design = Path(args.design)
         design.mkdir(parents=True, exist_ok=True)
         art.bee_image().save(design / "Bee.bmp")
+        about_logo(art.SKINS["Graphite"]).save(design / "AboutLogo.bmp")
 
 
 if __name__ == "__main__":

@@ -20,6 +20,18 @@ export WINE64=$root/usr/lib/wine/wine64
 export LD_LIBRARY_PATH=$root/usr/lib/i386-linux-gnu:$root/lib/i386-linux-gnu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
 # Where the 64-bit side finds the 32-bit DLLs when it fills syswow64.
 export WINEDLLPATH=$root/usr/lib/i386-linux-gnu/wine
+if [ "${1:-}" = start ]; then
+    "$here/harness.sh" "$@" || exit $?
+    eval "$("$here/harness.sh" env "$2")"
+    # Under qemu-i386 (VELLO_WINE32_EMULATOR=qemu) Wine's debugger, started
+    # for a crashing program, hangs: there the prefix starts none.
+    if [ "${VELLO_WINE32_EMULATOR:-}" = qemu ]; then
+        "$WINE64" reg add 'HKCU\Software\Wine\DllOverrides' /v winedbg.exe /t REG_SZ /d '' /f
+    else
+        "$WINE64" reg delete 'HKCU\Software\Wine\DllOverrides' /v winedbg.exe /f
+    fi </dev/null >/dev/null 2>&1
+    exit 0
+fi
 if [ "${1:-}" = env ]; then
     "$here/harness.sh" "$@"
     for v in WINE64 LD_LIBRARY_PATH WINEDLLPATH; do printf 'export %s=%q\n' "$v" "${!v}"; done

@@ -329,9 +329,8 @@ void TAudioMainForm::SetUpDeviceFeatures() {
     Step(L"InitEffect");
     InitEffect();
     ShowEffectButtons(m_iEffect);
-    m_Virtual7ch1Table.fill(0);
     Step(L"ComputeSpeakerTable");
-    ComputeSpeakerTable();
+    ComputeSpeakerTable(m_Speaker);
     // 20. Device state.
     if (m_bDeviceActive) {
         DWORD unused = 0;
@@ -431,6 +430,8 @@ void TAudioMainForm::FormDestroy(ui::TObject*) {
     ui::Application->OnMessage = nullptr;
     Timer->SetEnabled(false);
     Timer1->SetEnabled(false);
+    BeeTimer->SetEnabled(false);
+    BeePlayTimer->SetEnabled(false);
     StopWorkers();
 
     // Every step runs under the standard exception display: one that fails

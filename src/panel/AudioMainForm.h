@@ -56,6 +56,24 @@ struct SPEAKER_POS {
     double distance;
 };
 
+// The eight virtual speakers, in the order L, R, C, SUB, LS, RS, LB, RB.
+constexpr int kSpeakerCount = 8;
+using SpeakerRecords = std::array<SPEAKER_POS, kSpeakerCount>;
+
+// The virtual 7.1 table the device library applies (little-endian, 68
+// bytes): the on flag, then per speaker a gain (0..1.7) and an angle in
+// radians, in speaker order.
+struct VIRTUAL7CH1_TABLE {
+    DWORD on;
+    float gain[kSpeakerCount];
+    float angle[kSpeakerCount];
+};
+static_assert(sizeof(VIRTUAL7CH1_TABLE) == 68, "the library reads a 68-byte table");
+
+// The installer's settings key under HKLM\SOFTWARE, which the panel reads
+// and updates for ENC and the voice effect.
+constexpr wchar_t kSettingsKey[] = L"Qorv 73xx Software";
+
 // Drag modes of the slider machinery.
 enum TDragMode { dmNone = 0, dmEQBand = 1, dmMicGain = 2, dmSpeaker = 3, dm3D = 4, dmENC = 5 };
 
@@ -287,17 +305,20 @@ public:
     int m_i3DAlphaLink = -1, m_i3DBetaLink = -1;
     int m_bDevice3D = 0;
     D3_PARAMS m_3DParameters{};
-    void Init3D();
+    int Init3D();
     void InitEffect();
     int Set3DOnOff(int on);
     int SetFBM(int on);
     int Write3DEnableRegister(int on);
+    int Write3DEnableBlock(int on);
     int Reset3D();
     void Show3DLinkButton(int tag, int& link);
     void Link3DSliders(const std::wstring& name, int alphaLink, int betaLink, int top);
     int Send3DLeft(int sync);
     int Send3DRight(int sync);
     int Load3DFromEEPROM();
+    // The FBM and 3D-EN buttons painted for these states (with a device).
+    void Show3DButtons(int fbm, int on);
     void D3ResetImageClick(ui::TObject* Sender);
     void D3ResetLabelClick(ui::TObject* Sender);
     // Microphone
@@ -316,23 +337,43 @@ public:
     // Virtual 7.1 speaker field
     int m_b7ch1Enable = 0, m_bRotateCW = 0, m_bRotateCCW = 0, m_bEnlarge = 0, m_bNarrow = 0;
     int m_iProfile7ch1Enable = 0;
-    // Angle and distance of each speaker, in the order L, R, C, SUB, LS, RS, LB, RB.
-    std::array<SPEAKER_POS, 8> m_Speaker{};
+    // Angle and distance of each speaker, advanced by turning, narrowing and
+    // widening, recomputed from the icons after a drag or a new layout.
+    SpeakerRecords m_Speaker{};
+    // Distances and angles last computed from the icons: what the table sends.
+    std::array<float, kSpeakerCount> m_fSpeakerDistance{};
+    std::array<float, kSpeakerCount> m_fSpeakerAngle{};
     // Puts the icon at the record's angle and distance from the circle's
     // centre; mode 1 then adds one degree to the angle, mode 0 takes one off.
     void PlaceSpeakerImage(ui::TImage* icon, SPEAKER_POS& pos, int mode);
-    std::array<BYTE, 64> m_Virtual7ch1Table{};
-    void ComputeSpeakerTable();
-    void SendSpeakerTable();
+    // Fills records (and the distances and angles sent) from the icons.
+    void ComputeSpeakerTable(SpeakerRecords& records);
+    int SendSpeakerTable();
     int SendVirtual7ch1(int on);
-    void SetDefaultSpeakerLayout();
+    void RotateClockwise();
+    void RotateCounterclockwise();
+    void NarrowSpeakers();
+    void EnlargeSpeakers();
+    // The icon of a Tag 39..46 placed from a profile's "left,top" fields; the
+    // 7.1 button then shows state.
+    void PlaceSpeakerFromEntry(int tag, const std::vector<std::wstring>& fields, int state);
+    int SetDefaultSpeakerLayout();
     void InitSpeakerLayout();
-    void ResetSpeakers();
+    int ResetSpeakers();
     void TimerTimer(ui::TObject* Sender);
     void VirtualResetImageClick(ui::TObject* Sender);
     void VirtualResetLabelClick(ui::TObject* Sender);
+    void Update7ch1UI();
+    // The speakers' places (icon Left, Top) that a profile stores: the
+    // user's layout, also while the bee demonstration holds the icons.
+    std::array<POINT, kSpeakerCount> SpeakerLayoutToStore() const;
+    // The [Virtual7ch1] section of a profile: the eight places and 7ch1EN.
+    void WriteSpeakerLayout(const std::wstring& path);
     // Bee demonstration
+    SPEAKER_POS m_BeePos{};
+    SpeakerRecords m_SpeakerBackup{};  // m_Speaker when the demonstration started
     void ShowBeeImage(int on);
+    bool BeeFlies() const;
     void BeeCheckBoxClick(ui::TObject* Sender);
     void BeeTimerTimer(ui::TObject* Sender);
     void BeePlayTimerTimer(ui::TObject* Sender);
@@ -361,15 +402,37 @@ public:
     void PageLEDLabelClick(ui::TObject* Sender);
     // ENC
     int m_bENCEnable = 0, m_bENCAvailable = 0, m_iENCLevel = 0;
-    void LoadENCState();
-    void UpdateENCUI();
+    // The device's ENC parameter block: bytes 8..11 the level (little-endian),
+    // the others passed back as the device reported them.
+    std::array<BYTE, 16> m_EncParameters{};
+    int LoadENCState();
+    int UpdateENCUI();
+    int SetENCOnOff(int on);
+    int SetENCParameters();
     int SetENCGpioMode();
     void ENCFunctionImageClick(ui::TObject* Sender);
+    void ENCSliderImageMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void ENCSliderImageMouseMove(ui::TObject* Sender, ui::TShiftState Shift, int X, int Y);
+    void ENCSliderImageMouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    // The level (0..30) of an ENC slider top, and the top of a level.
+    int ENCLevelFromTop(int top) const;
+    int ENCTopFromLevel(int level) const;
     // Timbrex voice effect
     int m_bTimbrexEnable = 0, m_iTimbrexEffect = 0;
-    void LoadTimbrexState();
-    void UpdateTimbrexUI();
-    int SetTimbrexEnable(int on, int effect);
+    // The parameter message: bytes 0..3 on/off, 4..5 the shift (both
+    // little-endian), 6..9 zero.
+    std::array<BYTE, 10> m_TimbrexParameters{};
+    int LoadTimbrexState();
+    int UpdateTimbrexUI();
+    int SetTimbrexEnable(int on, int send);
+    int SetTimbrexEffect(int effect);
+    void PaintTbxAndENCButtons(int encOn, int tbxOn);
+    void TbxFunctionImageClick(ui::TObject* Sender);
+    void TbxEffectNoneImageClick(ui::TObject* Sender);
+    void TbxEffect1ImageClick(ui::TObject* Sender);
+    void TbxEffect2ImageClick(ui::TObject* Sender);
+    void TbxEffect3ImageClick(ui::TObject* Sender);
+    void TbxEffect4ImageClick(ui::TObject* Sender);
     // Hardware buttons and GPIO
     int m_bScanButtonRegistered = 0;
     void ReadGPIOAndSetUI();
@@ -407,8 +470,33 @@ private:
     void PaintDown(ui::TImage* image, const wchar_t* downKey, ui::TLabel* label, const wchar_t* labelEntry);
     void PaintUp(ui::TImage* image, const wchar_t* upKey, ui::TLabel* label, const wchar_t* labelEntry);
     bool GpioLocked(int tag) const;
+    // 3D: the value 0..15 of a slider by its Tag, and one channel's values
+    // from its sliders to the record, the chip and the image.
+    int Slider3DValue(int tag) const;
+    int Send3DChannel(bool left, int sync);
+    // 7.1: the icon of a speaker (0..7), a record's place on the screen
+    // (false when it has none), every icon placed from its record.
+    ui::TImage* SpeakerImage(int channel) const;
+    bool SpeakerPlace(const SPEAKER_POS& pos, POINT& place) const;
+    void PlaceAllSpeakers(int mode);
+    std::wstring DefaultProfilePath() const;
+    // The 7.1 reset does nothing in GPIO mode with the hardware switch off.
+    bool SpeakerResetLocked() const;
+    // Bee: its design picture, its sound started or stopped.
+    void LoadBeePicture();
+    void PlayBeeSound(bool play);
     bool LEDDialogShowing() const;
     void ShowAboutBox();
+    // ENC and the voice effect: false (after the warning when the device
+    // does not offer them) unless a device is active and offers them.
+    bool ENCUsable();
+    void PaintENCButton(int on);
+    // The voice-effect page painted for an on/off state and a chosen effect.
+    void PaintTimbrexPage(int on, int effect);
+    void ChooseTimbrexEffect(int effect);
+    // A picture loaded onto an image without showing or hiding it (the
+    // page's own painting decides that).
+    void RepaintImage(const wchar_t* key, ui::TImage* image);
 
     std::map<std::wstring, ui::TControl*> m_Controls;
     std::map<ui::TImage*, std::wstring> m_LoadedPicture;  // picture path each image shows

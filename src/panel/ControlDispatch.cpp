@@ -331,7 +331,10 @@ void TAudioMainForm::OnImageMouseDown(ui::TObject* Sender, ui::TMouseButton, ui:
             ToggleButton(8, s);
             Image(L"EQ3DENImage")->SetVisible(false);
         }
-        ComputeSpeakerTable();
+        {
+            SpeakerRecords scratch{};
+            ComputeSpeakerTable(scratch);
+        }
         SendSpeakerTable();
         if (!m_b7ch1Enable) releaseLatches({{50, &m_bRotateCCW}, {49, &m_bRotateCW}});
         break;
@@ -394,7 +397,11 @@ void TAudioMainForm::OnImageMouseUp(ui::TObject* Sender, ui::TMouseButton, ui::T
 
 void TAudioMainForm::ShowAboutBox() {
     if (!AboutForm) return;
+    // The texts and the logo of the language and skin in use, each time.
     AboutForm->SetCaption(LanguageEntry(L"LabelMenu3").caption);
+    ApplyLanguageEntry(LanguageEntry(L"LabelAbout"), AboutForm->AboutLabel, 1);
+    LoadSkinImage(SkinEntry(L"About.LogoImage"), AboutForm->LOGOKQImage);
+    ApplyLanguageEntry(LanguageEntry(L"LabelWeb"), AboutForm->WebLabel, 1);
     AboutForm->ShowModal();
 }
 
@@ -623,7 +630,7 @@ void TAudioMainForm::DragSlider() {
         if (room->Top() + 10 <= top && top + control->Height() <= room->Top() + room->Height() - 10)
             control->SetTop(top);
         Timer->SetEnabled(false);
-        ComputeSpeakerTable();
+        ComputeSpeakerTable(m_Speaker);
         fnDLLKQ_SetVirtual7ch1_OnOff(m_b7ch1Enable);
         SendVirtual7ch1(m_b7ch1Enable);
         break;

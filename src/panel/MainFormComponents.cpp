@@ -165,7 +165,7 @@ const ControlRow kControls[] = {
     {L"ColorPaletteImage", kImage, {0, 0, 0, 0}, 0, evNone, 0},
     {L"ColorPaletteCImage", kImage, {0, 0, 0, 0}, 0, evNone, 0},
     {L"ColorSelectImage", kImage, {0, 0, 0, 0}, 0, evNone, 0},
-    {L"ENCFunctionImage", kImage, {630, 120, 160, 30}, 0, evNone, 0},
+    {L"ENCFunctionImage", kImage, {630, 120, 160, 30}, 338, evNone, 0},
     {L"ENCBarImage", kImage, {323, 150, 14, 216}, 188, evNone, 0},
     {L"ENCSliderImage", kImage, {313, 250, 34, 16}, 88, evNone, 0},
     {L"ENCValueImage", kImage, {364, 242, 56, 26}, 0, evNone, 0},
@@ -294,6 +294,19 @@ const ClickRow kClicks[] = {
     {L"PageLEDImage", &TAudioMainForm::PageLEDClick},
     {L"PageLEDLabel", &TAudioMainForm::PageLEDLabelClick},
     {L"ENCFunctionImage", &TAudioMainForm::ENCFunctionImageClick},
+    {L"ENCFunctionLabel", &TAudioMainForm::ENCFunctionImageClick},
+    {L"TbxFunctionImage", &TAudioMainForm::TbxFunctionImageClick},
+    {L"TbxFunctionLabel", &TAudioMainForm::TbxFunctionImageClick},
+    {L"TbxEffectNoneImage", &TAudioMainForm::TbxEffectNoneImageClick},
+    {L"TbxEffectNoneLabel", &TAudioMainForm::TbxEffectNoneImageClick},
+    {L"TbxEffect1Image", &TAudioMainForm::TbxEffect1ImageClick},
+    {L"TbxEffect1Label", &TAudioMainForm::TbxEffect1ImageClick},
+    {L"TbxEffect2Image", &TAudioMainForm::TbxEffect2ImageClick},
+    {L"TbxEffect2Label", &TAudioMainForm::TbxEffect2ImageClick},
+    {L"TbxEffect3Image", &TAudioMainForm::TbxEffect3ImageClick},
+    {L"TbxEffect3Label", &TAudioMainForm::TbxEffect3ImageClick},
+    {L"TbxEffect4Image", &TAudioMainForm::TbxEffect4ImageClick},
+    {L"TbxEffect4Label", &TAudioMainForm::TbxEffect4ImageClick},
 };
 
 // Pictures of the window's background: a press on them drags the window.
@@ -358,6 +371,11 @@ void TAudioMainForm::BuildComponents() {
     for (const ClickRow& row : kClicks) {
         m_Controls.at(row.name)->OnClick = std::bind(row.handler, this, _1);
     }
+    // The ENC level slider's own press, move and release.
+    ui::TControl* encSlider = m_Controls.at(L"ENCSliderImage");
+    encSlider->OnMouseDown = std::bind(&TAudioMainForm::ENCSliderImageMouseDown, this, _1, _2, _3, _4, _5);
+    encSlider->OnMouseMove = std::bind(&TAudioMainForm::ENCSliderImageMouseMove, this, _1, _2, _3, _4);
+    encSlider->OnMouseUp = std::bind(&TAudioMainForm::ENCSliderImageMouseUp, this, _1, _2, _3, _4, _5);
     // A press on the window's background drags the window.
     OnMouseDown = std::bind(&TAudioMainForm::FormMouseDown, this, _1, _2, _3, _4, _5);
     for (const wchar_t* name : kDragAreas) m_Controls.at(name)->OnMouseDown = OnMouseDown;
@@ -438,6 +456,7 @@ void TAudioMainForm::BuildComponents() {
     BeeCheckBox->SetBounds(630, 400, 60, 17);
     BeeCheckBox->SetParent(this);
     BeeCheckBox->OnClick = std::bind(&TAudioMainForm::BeeCheckBoxClick, this, _1);
+    LoadBeePicture();
 }
 
 ui::TImage* TAudioMainForm::Image(const wchar_t* name) const {

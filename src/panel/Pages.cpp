@@ -235,7 +235,6 @@ void TAudioMainForm::ResetFeatureButtons() {
     m_iTimbrexEffect = 0;
     SetTimbrexEnable(0, 0);
     m_bENCEnable = 0;
-    UpdateENCUI();
-    UpdateTimbrexUI();
+    PaintTbxAndENCButtons(0, 0);
     paintOff(89, m_bMicMonitor);
 }

@@ -1,6 +1,6 @@
 // Profiles. Saving and loading user profiles is still to come; the last
-// profile is written with the EQ presets, and the default profile's enable
-// values are read.
+// profile is written with the EQ presets and the 7.1 speaker layout, and the
+// default profile's enable values are read.
 #include "panel/AudioMainForm.h"
 #include "shared/DebugTrace.h"
 
@@ -31,11 +31,18 @@ int TAudioMainForm::SaveLastProfile(const std::wstring& folderName) {
         WriteIniString(path, L"EQ", (L"S" + std::to_wstring(n)).c_str(), value);
     }
     WriteIniString(path, L"EQ", L"EQEN", std::to_wstring(m_bEQEnable));
+    WriteSpeakerLayout(path);
     return 0;
 }
 
 int TAudioMainForm::LoadLastProfile(const std::wstring& folderName) {
-    if (IsFileExist(Handle(), UserFile(folderName, L"LastProfile.ini"))) return 0;
+    if (IsFileExist(Handle(), UserFile(folderName, L"LastProfile.ini"))) {
+        // Of a profile's load, so far only its last step: ENC and the voice
+        // effect come from the registry, never from the profile.
+        LoadENCState();
+        LoadTimbrexState();
+        return 0;
+    }
     m_bNoLastProfile = 1;
     return 1;
 }

@@ -10,10 +10,13 @@ const std::wstring kSoftware = L"SOFTWARE\\";
 constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kServicesKey[] = L"SYSTEM\\CurrentControlSet\\Services\\";
 
+const RegistryOpenCalls kSystemOpenCalls = {::RegOpenKeyExW, ::RegCreateKeyExW};
+const RegistryOpenCalls* g_openCalls = &kSystemOpenCalls;
+
 // Creates or opens HKLM\<path>; disposition is optional.
 LSTATUS CreateKey(const std::wstring& path, REGSAM rights, win::RegKey& key,
                   DWORD* disposition = nullptr, const wchar_t* keyClass = nullptr) {
-    return ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0,
+    return g_openCalls->RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0,
                              const_cast<wchar_t*>(keyClass), REG_OPTION_NON_VOLATILE, rights,
                              nullptr, key.put(), disposition);
 }
@@ -30,6 +33,10 @@ bool SetDword(HKEY key, const wchar_t* name, DWORD value) {
 }
 
 }  // namespace
+
+const RegistryOpenCalls& SystemRegistryOpenCalls() { return kSystemOpenCalls; }
+
+void InstallRegistryOpenCalls(const RegistryOpenCalls* calls) { g_openCalls = calls ? calls : &kSystemOpenCalls; }
 
 std::wstring RegistryTextFromBytes(const BYTE* data, DWORD byteCount) {
     const size_t units = byteCount / sizeof(wchar_t);
@@ -55,10 +62,9 @@ int WriteRegistryDWORD(const std::wstring& subKey, const std::wstring& name, DWO
 
 int ReadRegistryDWORD(const std::wstring& subKey, const std::wstring& name, DWORD& value) {
     win::RegKey key;
-    DWORD disposition = 0;
-    if (CreateKey(kSoftware + subKey, KEY_ALL_ACCESS, key, &disposition) != ERROR_SUCCESS)
-        return kRegKeyCreated;
-    if (disposition == REG_CREATED_NEW_KEY) return kRegKeyCreated;
+    if (g_openCalls->RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kSoftware + subKey).c_str(), 0, KEY_QUERY_VALUE,
+                                   key.put()) != ERROR_SUCCESS)
+        return kRegKeyMissing;
     DWORD data = 0;
     DWORD size = sizeof(data);
     if (::RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr,

@@ -22,12 +22,26 @@ int WriteRegistryDWORD(const std::wstring& subKey, const std::wstring& name, DWO
 // Results of ReadRegistryDWORD.
 enum RegistryReadResult : int {
     kRegRead = 0,
-    kRegKeyCreated = 1,    // the key did not exist (it is now created, empty),
-                           // or it can be neither opened nor created
+    kRegKeyMissing = 1,    // the key does not exist or cannot be opened for reading
     kRegValueMissing = 2,  // the value cannot be read as four bytes
 };
-// value is untouched unless 0 is returned.
+// Reads with query rights only and never creates the key, so that a user
+// without administrator rights reads what the installer wrote. value is
+// untouched unless 0 is returned.
 int ReadRegistryDWORD(const std::wstring& subKey, const std::wstring& name, DWORD& value);
+
+// The two calls through which the functions above open their keys and ask
+// for their rights. By default the system's; a test installs a table of its
+// own to see the rights (it must outlive its use; nullptr restores the
+// system's).
+struct RegistryOpenCalls {
+    LSTATUS(WINAPI* RegOpenKeyExW)(HKEY key, LPCWSTR subKey, DWORD options, REGSAM rights, PHKEY result);
+    LSTATUS(WINAPI* RegCreateKeyExW)(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
+                                     REGSAM rights, const LPSECURITY_ATTRIBUTES security, PHKEY result,
+                                     LPDWORD disposition);
+};
+const RegistryOpenCalls& SystemRegistryOpenCalls();
+void InstallRegistryOpenCalls(const RegistryOpenCalls* calls);
 
 // The kernel driver's service key SYSTEM\CurrentControlSet\Services\<name>
 // (on-demand start, normal error control, image System32\DRIVERS\<name>.sys).

@@ -3,6 +3,7 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwctype>
 #include <vector>
 
@@ -289,6 +290,30 @@ void TPicture::AssignIcon(HICON icon) {
     image->width = w;
     image->height = h;
     image->hasAlpha = true;
+    image_ = std::move(image);
+    Changed();
+}
+
+void TPicture::LoadFromResourceName(HINSTANCE module, const std::wstring& name) {
+    win::GdiObject loaded(::LoadImageW(module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    BITMAP bm = {};
+    if (!loaded || !::GetObjectW(loaded.get(), sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
+        throw EResNotFound(L"Resource " + name + L" not found");
+    const int w = bm.bmWidth, h = std::abs(bm.bmHeight);
+    std::vector<BYTE> px = TopDownPixels(static_cast<HBITMAP>(loaded.get()), w, h);
+    if (px.empty()) throw EResNotFound(L"Resource " + name + L" not found");
+    for (size_t i = 3; i < px.size(); i += 4) px[i] = 255;  // a plain bitmap is opaque
+    BITMAPINFO bi = TopDown32(w, h);
+    void* bits = nullptr;
+    win::GdiObject bitmap(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) throw EOutOfResources(L"Out of system resources");
+    std::copy(px.begin(), px.end(), static_cast<BYTE*>(bits));
+    const BYTE* corner = px.data() + static_cast<size_t>(w) * 4 * static_cast<size_t>(h - 1);  // bottom-left pixel
+    auto image = std::make_shared<Image>();
+    image->bitmap = std::move(bitmap);
+    image->width = w;
+    image->height = h;
+    image->transparentColor = RGB(corner[2], corner[1], corner[0]);
     image_ = std::move(image);
     Changed();
 }

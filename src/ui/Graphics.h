@@ -128,6 +128,10 @@ public:
     // icon's alpha channel, else its mask). A null or unreadable icon clears
     // the picture.
     void AssignIcon(HICON icon);
+    // A bitmap resource (type BITMAP) of module by name, as the program's
+    // forms carry their design pictures. Raises EResNotFound when the module
+    // has no such bitmap; the picture stays as it was.
+    void LoadFromResourceName(HINSTANCE module, const std::wstring& name);
     // Shows the same decoded image as other (nothing is copied).
     void Assign(const TPicture& other);
     void Clear();

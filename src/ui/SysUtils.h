@@ -74,4 +74,9 @@ public:
     using Exception::Exception;
     const wchar_t* ClassName() const noexcept override { return L"EInvalidGraphic"; }
 };
+class EResNotFound : public Exception {
+public:
+    using Exception::Exception;
+    const wchar_t* ClassName() const noexcept override { return L"EResNotFound"; }
+};
 }  // namespace ui

@@ -10,6 +10,8 @@ extern "C" {
 #include <vector>
 
 #include "panel/device/DeviceSearch.h"
+#include "shared/DebugTrace.h"
+#include "shared/Registry.h"
 
 namespace panelsim {
 
@@ -189,8 +191,47 @@ void PhantomAudioDevice::RemoveLeftovers() {
 
 // ---------------------------------------------------------------- SimulatedDevice
 
+namespace {
+
+// The installer's settings key under HKLM\SOFTWARE.
+constexpr wchar_t kSettingsKey[] = L"Qorv 73xx Software";
+
+// What the installer would have written for the simulated device and is not
+// there yet: its EncValueMap level and the voice effect's defaults, from the
+// AudioConfig.cfg beside the program. Values already there (the user's) stay.
+void WriteInstalledSettings(const std::wstring& folder, DeviceLog& log) {
+    const std::wstring config = folder + L"AudioConfig.cfg";
+    auto firstNumber = [](const std::wstring& text, DWORD& value) {
+        wchar_t* end = nullptr;
+        value = static_cast<DWORD>(std::wcstol(text.c_str(), &end, 10));
+        return end != text.c_str();
+    };
+    auto setDefault = [&](const std::wstring& key, const std::wstring& name, const std::wstring& text) {
+        DWORD value = 0;
+        if (ReadRegistryDWORD(key, name, value) == kRegRead || !firstNumber(text, value)) return;
+        if (WriteRegistryDWORD(key, name, value) == kRegWritten)
+            log.Line("sim settings " + Narrow(key + L"\\" + name) + " " + std::to_string(value));
+    };
+    const std::wstring ownName = trace::Format(L"VID_%.4X&PID_%.4X", kVendorId, kProductId);
+    wchar_t text[256];
+    for (int n = 1; n <= 19; ++n) {
+        ::GetPrivateProfileStringW(L"EncValueMap", std::to_wstring(n).c_str(), L"", text, 256, config.c_str());
+        const std::wstring entry = text;
+        const size_t comma = entry.find(L',');
+        if (comma != std::wstring::npos && _wcsicmp(entry.substr(0, comma).c_str(), ownName.c_str()) == 0)
+            setDefault(std::wstring(kSettingsKey) + L"\\EncValueMap", ownName, entry.substr(comma + 1));
+    }
+    for (const wchar_t* name : {L"TimbrexEnable", L"TimbrexLevel"}) {
+        ::GetPrivateProfileStringW(L"DefaultSet", name, L"", text, 256, config.c_str());
+        setDefault(kSettingsKey, name, text);
+    }
+}
+
+}  // namespace
+
 SimulatedDevice::SimulatedDevice(const std::wstring& folder) : folder_(folder), log_(folder) {
     log_.Line("sim start " + Now() + " pid " + std::to_string(::GetCurrentProcessId()));
+    WriteInstalledSettings(folder, log_);
     hid_ = sim_.AddHidDevice({kVendorId, kProductId});
     sim_.AddFilterDevice(kVendorId, kProductId);
     hidsim::Observer observer;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "Wow64Files.h"
 #include "shared/InstallSettings.h"
 #include "shared/Registry.h"
 #include "shared/Wow64.h"
@@ -19,12 +20,6 @@ constexpr wchar_t kTestKey[] = L"Vello WOW64 Test";
 std::wstring FolderPath(int csidl) {
     wchar_t path[MAX_PATH] = {};
     ::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
-
-std::wstring Syswow64Folder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetSystemWow64DirectoryW(path, MAX_PATH);
     return path;
 }
 
@@ -55,16 +50,9 @@ void DeleteKey(const std::wstring& key, REGSAM view) {
     ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), view, 0);
 }
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Looks at a path with the redirection switched off.
-bool ExistsNatively(const std::wstring& path) {
-    PVOID old = nullptr;
-    if (!DisableWow64Redirection(&old)) return false;
-    bool exists = Exists(path);
-    RevertWow64Redirection(old);
-    return exists;
-}
+using arch32::Exists;
+using arch32::ExistsNatively;
+using arch32::Syswow64Folder;
 
 TEST(Wow64Paths, TheReleaseBuildRunsAsA32BitProgramUnderWow64) {
     EXPECT_EQ(sizeof(void*), 4u);
@@ -89,7 +77,7 @@ TEST(Wow64Paths, SettingsTakeThe32BitProgramFilesAndTheNativeSystemFolder) {
     wchar_t system[MAX_PATH] = {};
     ::GetSystemDirectoryW(system, MAX_PATH);
     EXPECT_EQ(s.NativeSystemFolderPath, std::wstring(system) + L"\\");
-    EXPECT_NE(s.NativeSystemFolderPath, Syswow64Folder() + L"\\");
+    EXPECT_NE(s.NativeSystemFolderPath, Syswow64Folder());
     EXPECT_TRUE(IsRunningUnderWow64()) << "the settings loader turned the redirection back on";
     EXPECT_FALSE(Exists(s.NativeSystemFolderPath + L"drivers\\VelloFlt-absent.sys"));
 }
@@ -115,8 +103,8 @@ TEST(Wow64Paths, TheRedirectionPairDecidesWhereAFileLands) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::wstring path = s.NativeSystemFolderPath + c.subFolder + name;
-        const std::wstring wow64Path = Syswow64Folder() + L"\\" + c.subFolder + name;
-        ::CreateDirectoryW((Syswow64Folder() + L"\\" + c.subFolder).c_str(), nullptr);
+        const std::wstring wow64Path = Syswow64Folder() + c.subFolder + name;
+        ::CreateDirectoryW((Syswow64Folder() + c.subFolder).c_str(), nullptr);
         PVOID old = nullptr;
         if (c.redirectionOff) {
             ASSERT_TRUE(DisableWow64Redirection(&old));

@@ -241,6 +241,166 @@ TEST_F(PanelSim, TheWindowIsDraggedByItsLogo) {
     EXPECT_EQ(after.left, before.left);
 }
 
+TEST_F(PanelSim, TheSoundFieldButtonsReachTheDeviceLog) {
+    Start();
+    auto linesFrom = [this](size_t from, const std::string& head) {
+        std::vector<std::string> found;
+        std::vector<std::string> log = Log();
+        for (size_t i = from; i < log.size(); ++i)
+            if (StartsWith(log[i], head)) found.push_back(log[i]);
+        return found;
+    };
+    // 3D on: the library's switch and the chip's 3D registers.
+    size_t before = Press(Centre(L"EQ", L"EQ3DENImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_Set3D_OnOff_ById 1 0", before));
+    EXPECT_TRUE(WaitForLine("hid 00 60 cd 01 10", before)) << "register 0x1CD";
+
+    // An environment effect: the filter driver's index, then its switch.
+    Press(Centre(L"Main", L"PageEffectUpImage"), 0);
+    before = Press(Centre(L"Effect", L"EffectButtonTheaterImageUp"), 0);
+    ASSERT_TRUE(WaitForLine("ioctl 08232000 01 00 00 00", before));
+    EXPECT_EQ(linesFrom(before, "ioctl "),
+              std::vector<std::string>({"ioctl 08232008 01 00 00 00", "ioctl 08232000 01 00 00 00"}));
+
+    // 7.1 on: the table with its on flag; 3D goes off (the kit makes them
+    // exclude each other).
+    Press(Centre(L"Main", L"PageVirtual7p1UpImage"), 0);
+    before = Press(Centre(L"Virtual7ch1", L"VirtualEnableImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetVirtual7ch1_OnOff 1", before));
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_Set3D_OnOff_ById 0 0", before));
+    const std::string table = "lib DLLKQ_SetVirtual7ch1 : 01 00 00 00 ";
+    DWORD start = ::GetTickCount();
+    while (linesFrom(before, table).empty() && ::GetTickCount() - start < kWaitMs) ::Sleep(50);
+    ASSERT_EQ(linesFrom(before, table).size(), 1u);
+    EXPECT_EQ(linesFrom(before, table)[0].size(), table.size() + 64 * 3 - 1) << "68 bytes";
+
+    // Turning: a new table at every step.
+    before = Press(Centre(L"Virtual7ch1", L"VirtualClockwiseUpImage"), 0);
+    start = ::GetTickCount();
+    while (linesFrom(before, table).size() < 10 && ::GetTickCount() - start < kWaitMs) ::Sleep(50);
+    std::vector<std::string> tables = linesFrom(before, table);
+    ASSERT_GE(tables.size(), 10u);
+    EXPECT_NE(tables.front(), tables.back()) << "the angles turn";
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const std::wstring screenshots = vt::BinDir() + L"..\\..\\screenshots\\";
+    ::CreateDirectoryW(screenshots.c_str(), nullptr);
+    EXPECT_TRUE(vt::CaptureScreenToPng(r, screenshots + L"panelsim-soundfield.png"));
+    Press(Centre(L"Virtual7ch1", L"VirtualClockwiseUpImage"), 0);
+}
+
+// Values of the installer's settings key, set for a test and put back.
+class SettingsForTest {
+public:
+    static constexpr const wchar_t* kKey = L"SOFTWARE\\Qorv 73xx Software";
+    static constexpr const wchar_t* kEncKey = L"SOFTWARE\\Qorv 73xx Software\\EncValueMap";
+    SettingsForTest() {
+        for (Value& v : values_) v.present = Read(v.key, v.name, v.value);
+    }
+    ~SettingsForTest() {
+        for (const Value& v : values_) {
+            if (v.present) Write(v.key, v.name, v.value);
+            else ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, v.key, v.name);
+        }
+    }
+    static bool Read(const wchar_t* key, const wchar_t* name, DWORD& value) {
+        DWORD size = sizeof(value);
+        return ::RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS;
+    }
+    static void Write(const wchar_t* key, const wchar_t* name, DWORD value) {
+        HKEY h = nullptr;
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) != 0) return;
+        ::RegSetValueExW(h, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+        ::RegCloseKey(h);
+    }
+    // Waits until the value is the one wanted (the panel writes it right
+    // after its library call).
+    static bool WaitFor(const wchar_t* key, const wchar_t* name, DWORD wanted) {
+        DWORD start = ::GetTickCount(), value = 0;
+        do {
+            if (Read(key, name, value) && value == wanted) return true;
+            ::Sleep(20);
+        } while (::GetTickCount() - start < kWaitMs);
+        return false;
+    }
+
+private:
+    struct Value {
+        const wchar_t* key;
+        const wchar_t* name;
+        bool present;
+        DWORD value;
+    };
+    Value values_[3] = {{kEncKey, L"VID_2F7B&PID_731F", false, 0},
+                        {kKey, L"TimbrexEnable", false, 0},
+                        {kKey, L"TimbrexLevel", false, 0}};
+};
+
+TEST_F(PanelSim, EncAndEachVoicePresetReachTheDeviceLogAndTheRegistry) {
+    SettingsForTest settings;
+    SettingsForTest::Write(SettingsForTest::kEncKey, L"VID_2F7B&PID_731F", 12);
+    SettingsForTest::Write(SettingsForTest::kKey, L"TimbrexEnable", 0);
+    SettingsForTest::Write(SettingsForTest::kKey, L"TimbrexLevel", 12);
+    Start();
+    // The first line of a library call from line from on that starts so.
+    auto waitForCall = [this](const std::string& head, size_t from) {
+        DWORD start = ::GetTickCount();
+        do {
+            std::vector<std::string> log = Log();
+            for (size_t i = from; i < log.size(); ++i)
+                if (StartsWith(log[i], head)) return log[i];
+            ::Sleep(50);
+        } while (::GetTickCount() - start < kWaitMs);
+        return std::string();
+    };
+    const std::string command = "lib DLLKQ_AudioCommand 234 : ";
+    auto screenshot = [this](const wchar_t* name) {
+        RECT r{};
+        ::GetWindowRect(window, &r);
+        const std::wstring folder = vt::BinDir() + L"..\\..\\screenshots\\";
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        EXPECT_TRUE(vt::CaptureScreenToPng(r, folder + name));
+    };
+
+    // ENC: on at the start, off with its button.
+    Press(Centre(L"Main", L"PageENCUpImage"), 0);
+    size_t before = Press(Centre(L"ENC", L"ENCFunctionUpImage"), 0);
+    EXPECT_NE(waitForCall(command + "04 00 00 00 00 00", before), "") << vt::ReadFileBytes(dir / L"devicelog.txt");
+
+    // The level: the slider (level 12 of the 200-pixel track from 150: top
+    // 270) dragged 40 pixels up gives 18, give or take the pointer's pixel.
+    before = Press(POINT{330, 278}, -40);
+    const std::string parameters = waitForCall("lib DLLKQ_SetEnc_Parameters : ", before);
+    ASSERT_NE(parameters, "") << vt::ReadFileBytes(dir / L"devicelog.txt");
+    const DWORD level = std::stoul(parameters.substr(std::string("lib DLLKQ_SetEnc_Parameters : ").size() + 8 * 3, 2),
+                                   nullptr, 16);
+    EXPECT_GE(level, 17u);
+    EXPECT_LE(level, 19u);
+    EXPECT_TRUE(SettingsForTest::WaitFor(SettingsForTest::kEncKey, L"VID_2F7B&PID_731F", level));
+    screenshot(L"panelsim-enc.png");
+
+    // The voice effect on, then each preset: its shift to the device, its
+    // level to the registry.
+    Press(Centre(L"Main", L"PageTbxEffectUpImage"), 0);
+    before = Press(Centre(L"Timbrex", L"TbxFunctionUpImage"), 0);
+    EXPECT_NE(waitForCall(command + "07 00 01 00 00 00", before), "");
+    EXPECT_TRUE(SettingsForTest::WaitFor(SettingsForTest::kKey, L"TimbrexEnable", 1));
+    struct Preset {
+        const wchar_t* picture;
+        const char* shift;
+        DWORD level;
+    };
+    for (const Preset& p : {Preset{L"TbxEffect1UpImage", "fd ff", 9}, Preset{L"TbxEffect2UpImage", "07 00", 19},
+                            Preset{L"TbxEffect3UpImage", "f6 ff", 2}, Preset{L"TbxEffect4UpImage", "0c 00", 24},
+                            Preset{L"TbxEffectNoneUpImage", "00 00", 12}}) {
+        SCOPED_TRACE(vt::Narrow(p.picture));
+        before = Press(Centre(L"Timbrex", p.picture), 0);
+        EXPECT_NE(waitForCall(command + "07 02 01 00 00 00 " + p.shift + " 00 00 00 00", before), "");
+        EXPECT_TRUE(SettingsForTest::WaitFor(SettingsForTest::kKey, L"TimbrexLevel", p.level));
+        if (p.level == 19) screenshot(L"panelsim-voice.png");
+    }
+}
+
 TEST_F(PanelSim, UnplugTakesTheDeviceAwayAndReplugBringsItBack) {
     Start();
     Control("unplug");

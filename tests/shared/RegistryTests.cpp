@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "SharedFixtures.h"
 #include "TestSupport.h"
@@ -60,17 +62,19 @@ TEST(RegistryWriters, ReportKeysThatCannotBeCreated) {
     EXPECT_EQ(WriteRegistryString(bad, L"v", L"x"), kRegWriteFailed);
     EXPECT_EQ(WriteRegistryDWORD(bad, L"v", 1), kRegWriteFailed);
     DWORD value = 77;
-    EXPECT_EQ(ReadRegistryDWORD(bad, L"v", value), kRegKeyCreated);
+    EXPECT_EQ(ReadRegistryDWORD(bad, L"v", value), kRegKeyMissing);
     EXPECT_EQ(value, 77u);
 }
 
-TEST(RegistryReader, ReadDwordCreatesMissingKeysAndLeavesValueOnFailure) {
+TEST(RegistryReader, ReadDwordNeverCreatesKeysAndLeavesValueOnFailure) {
     st::TestRegistryKey key(L"Reader");
     const std::wstring sub = key.subKey() + L"\\EncValueMap";
     const std::wstring path = L"SOFTWARE\\" + sub;
     DWORD value = 77;
-    EXPECT_EQ(ReadRegistryDWORD(sub, L"VID_2F7B&PID_7312", value), kRegKeyCreated);
-    EXPECT_TRUE(st::KeyExists(path));
+    EXPECT_EQ(ReadRegistryDWORD(sub, L"VID_2F7B&PID_7312", value), kRegKeyMissing);
+    EXPECT_FALSE(st::KeyExists(path)) << "a read creates nothing";
+    EXPECT_EQ(ReadRegistryDWORD(sub, L"VID_2F7B&PID_7312", value), kRegKeyMissing);
+    ASSERT_EQ(WriteRegistryDWORD(sub, L"Other", 1), kRegWritten);
     EXPECT_EQ(ReadRegistryDWORD(sub, L"VID_2F7B&PID_7312", value), kRegValueMissing);
     EXPECT_EQ(value, 77u);
 
@@ -93,6 +97,51 @@ TEST(RegistryReader, ReadDwordCreatesMissingKeysAndLeavesValueOnFailure) {
         EXPECT_EQ(ReadRegistryDWORD(sub, L"v", out), c.result) << c.name;
         EXPECT_EQ(out, c.value) << c.name;
     }
+}
+
+// Every open of a key with the call used and the rights asked for.
+struct OpenRecord {
+    std::string call;
+    std::wstring path;
+    REGSAM rights;
+};
+std::vector<OpenRecord> g_opens;
+LSTATUS WINAPI RecordOpen(HKEY root, LPCWSTR path, DWORD options, REGSAM rights, PHKEY key) {
+    g_opens.push_back({"open", path, rights});
+    return ::RegOpenKeyExW(root, path, options, rights, key);
+}
+LSTATUS WINAPI RecordCreate(HKEY root, LPCWSTR path, DWORD reserved, LPWSTR keyClass, DWORD options, REGSAM rights,
+                            const LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition) {
+    g_opens.push_back({"create", path, rights});
+    return ::RegCreateKeyExW(root, path, reserved, keyClass, options, rights, security, key, disposition);
+}
+
+TEST(RegistryReader, ReadsAskForQueryRightsAndWritesCreate) {
+    st::TestRegistryKey key(L"Rights");
+    const std::wstring sub = key.subKey() + L"\\EncValueMap";
+    const RegistryOpenCalls recording = {RecordOpen, RecordCreate};
+    InstallRegistryOpenCalls(&recording);
+    struct Case {
+        const char* name;
+        std::function<void()> call;
+        OpenRecord expected;
+    };
+    DWORD value = 0;
+    const Case cases[] = {
+        {"read of a missing key", [&] { ReadRegistryDWORD(sub, L"v", value); }, {"open", L"SOFTWARE\\" + sub, KEY_QUERY_VALUE}},
+        {"write", [&] { WriteRegistryDWORD(sub, L"v", 3); }, {"create", L"SOFTWARE\\" + sub, KEY_ALL_ACCESS}},
+        {"read of the value", [&] { ReadRegistryDWORD(sub, L"v", value); }, {"open", L"SOFTWARE\\" + sub, KEY_QUERY_VALUE}},
+    };
+    for (const Case& c : cases) {
+        g_opens.clear();
+        c.call();
+        ASSERT_EQ(g_opens.size(), 1u) << c.name;
+        EXPECT_EQ(g_opens[0].call, c.expected.call) << c.name;
+        EXPECT_EQ(g_opens[0].path, c.expected.path) << c.name;
+        EXPECT_EQ(g_opens[0].rights, c.expected.rights) << c.name;
+    }
+    InstallRegistryOpenCalls(nullptr);
+    EXPECT_EQ(value, 3u);
 }
 
 TEST(RegistryWriters, DriverServiceKeyHoldsTheKernelDriverSettings) {

@@ -2,7 +2,25 @@
 
 #include <shlwapi.h>
 
+#include <cstdio>
 #include <cwchar>
+
+namespace {
+
+// Under Wine a crash hands the process to the debugger, which ends it with
+// exit code 0, so a test program that crashed would pass. It ends with the
+// exception's code instead, as on Windows without a debugger.
+LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* e) {
+    const DWORD code = e->ExceptionRecord->ExceptionCode;
+    std::fprintf(stderr, "\n*** test program: unhandled exception 0x%08lX at %p ***\n", code,
+                 e->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    ::TerminateProcess(::GetCurrentProcess(), code ? code : 1);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+const LPTOP_LEVEL_EXCEPTION_FILTER kPreviousFilter = ::SetUnhandledExceptionFilter(EndOnCrash);
+
+}  // namespace
 
 namespace vt {
 

@@ -37,11 +37,6 @@ std::wstring WithoutAccessKeys(const std::wstring& caption) {
     return name;
 }
 
-// The eight speaker icons in the order of the speaker records.
-const wchar_t* const kSpeakerImages[] = {L"VirtualLImage",  L"VirtualRImage",  L"VirtualCImage",
-                                         L"VirtualSUBImage", L"VirtualLSImage", L"VirtualRSImage",
-                                         L"VirtualLBImage", L"VirtualRBImage"};
-
 }  // namespace
 
 void TAudioMainForm::ReadDefaultLanguageSkin(std::wstring& language, std::wstring& skin) {
@@ -186,9 +181,9 @@ void TAudioMainForm::RescaleSpeakerField() {
         ratio = static_cast<double>(m_iVirtualRadius) / static_cast<double>(m_iVirtualOldRadius);
     else
         trace::Out(L"***** Virtual radius %d -> %d: distances kept *****\n", m_iVirtualOldRadius, m_iVirtualRadius);
-    for (size_t i = 0; i < m_Speaker.size(); ++i) {
+    for (int i = 0; i < kSpeakerCount; ++i) {
         SPEAKER_POS scaled = m_Speaker[i];
         scaled.distance *= ratio;
-        PlaceSpeakerImage(Image(kSpeakerImages[i]), scaled, 2);
+        PlaceSpeakerImage(SpeakerImage(i), scaled, 2);
     }
 }
