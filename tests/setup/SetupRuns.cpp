@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "InstalledKit.h"
 #include "InstalledState.h"
 
 namespace vt {
@@ -28,19 +29,6 @@ std::wstring KeyClass(const std::wstring& path) {
                        nullptr);
     ::RegCloseKey(key);
     return cls;
-}
-
-void ListFiles(const std::wstring& folder, const std::wstring& relative, std::set<std::wstring>& files) {
-    WIN32_FIND_DATAW entry;
-    HANDLE find = ::FindFirstFileW((folder + relative + L"*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListFiles(folder, relative + name + L"\\", files);
-        else files.insert(relative + name);
-    } while (::FindNextFileW(find, &entry));
-    ::FindClose(find);
 }
 
 bool IsChecked(HWND button) { return button && ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -102,17 +90,6 @@ void EndProcess(DWORD pid, SetupRun& run) {
 std::wstring BuildDir() { return BinDir() + L"..\\"; }
 std::wstring Built(const std::wstring& file) { return BuildDir() + file; }
 
-bool SameBytes(const std::wstring& path, const std::wstring& samePath) {
-    const std::string a = ReadFileBytes(path);
-    return !a.empty() && a == ReadFileBytes(samePath);
-}
-
-std::set<std::wstring> FilesBelow(const std::wstring& folder, const std::wstring& relative) {
-    std::set<std::wstring> files;
-    ListFiles(folder, relative, files);
-    return files;
-}
-
 void PostCloseRequests(DWORD pid) {
     HWND wizard = WindowOfClass(pid, L"TMainForm");
     for (HWND w : {wizard, WindowOfClass(pid, L"TBackgroundForm"), WindowOfClass(pid, L"TApplication", false)}) {
@@ -139,31 +116,6 @@ std::wstring InstalledPanel() { return InstalledFile(L"VelloPanel.exe"); }
 std::wstring InstalledUninstaller() { return InstalledFile(L"VelloUninstall.exe"); }
 std::wstring ServiceLogFile() { return SystemFolder() + L"VelloService.log"; }
 std::wstring UpdatePackagePath() { return SystemFolder() + L"Windows6.1-KB3033929-x64.msu"; }
-
-std::map<std::wstring, std::wstring> ExecutionValues(const std::wstring& pluginFolder) {
-    const struct {
-        const wchar_t* name;
-        const wchar_t* startSwitch;
-    } contexts[] = {
-        {L"UserPrivilegeExecution_%lc0", L" -servicestart"},        {L"AdminPrivilegeExecution_%lc1", L" -servicestart"},
-        {L"SystemPrivilegeExecution_%lc2", L" -servicestart"},      {L"SystemPrivilegeExecutionOnBoot_%lc3", L" -serviceboot"},
-        {L"AdminPrivilegeExecutionOnBoot_%lc4", L" -serviceboot"},
-    };
-    const std::pair<wchar_t, std::wstring> programs[] = {
-        {L'C', InstalledPanel()},
-        {L'B', InstalledFile(pluginFolder + L"\\VelloEffect\\VelloEffect.exe")},
-        {L'D', InstalledFile(pluginFolder + L"\\VelloSoundFX\\VelloSoundFX.exe")},
-    };
-    std::map<std::wstring, std::wstring> values;
-    for (const auto& program : programs) {
-        for (const auto& context : contexts) {
-            wchar_t name[64];
-            swprintf(name, 64, context.name, program.first);
-            values[name] = L"\"" + program.second + L"\"" + context.startSwitch;
-        }
-    }
-    return values;
-}
 
 bool HasExecutionValues() { return RegValues(kSettingsKey).count(L"UserPrivilegeExecution_C0") != 0; }
 
@@ -254,23 +206,12 @@ void ExpectKitInstalled(const std::wstring& setupFolder, const std::wstring& lan
 
     // The settings key with the defaults and the command lines, in the
     // programs' own view (the 64-bit one for this build); nothing in the other.
-    std::map<std::wstring, std::wstring> settings = ExecutionValues(L"Plugin");
-    const std::pair<const wchar_t*, DWORD> defaults[] = {
-        {L"EncEnable", 1}, {L"TimbrexEnable", 0}, {L"TimbrexLevel", 2},
-        {L"Virtual7ch1Scalar", 20}, {L"EncScalar", 10}, {L"EncGpio", 2},
-    };
-    for (const auto& d : defaults) settings[d.first] = Dword(d.second);
-    EXPECT_EQ(RegValues(kSettingsKey, KEY_WOW64_64KEY), settings);
+    EXPECT_EQ(RegValues(kSettingsKey, KEY_WOW64_64KEY), KitSettingsValues());
     EXPECT_TRUE(RegValues(kSettingsKey, KEY_WOW64_32KEY).empty());
 
     // The Run value, the uninstall entry and the shortcuts.
     EXPECT_EQ(RegValues(kRunKey, KEY_WOW64_64KEY)[L"VelloPanel"], L"\"" + InstalledPanel() + L"\" -boot");
-    EXPECT_EQ(RegValues(kUninstallKey, KEY_WOW64_64KEY),
-              (std::map<std::wstring, std::wstring>{{L"DisplayName", L"Vello Audio Center"},
-                                                    {L"UninstallString", InstalledUninstaller()},
-                                                    {L"DisplayIcon", InstalledUninstaller()},
-                                                    {L"DisplayVersion", L"1.0.0.0"},
-                                                    {L"Publisher", L"Vello Audio Systems"}}));
+    EXPECT_EQ(RegValues(kUninstallKey, KEY_WOW64_64KEY), KitUninstallValues());
     const std::wstring manual = InstalledFile(L"Manual\\" + language + L"\\VelloAudioManual.html");
     const std::wstring menu = KitStartMenuFolder();
     EXPECT_EQ(FilesBelow(menu), (std::set<std::wstring>{L"Uninstall Vello Audio.lnk", L"Vello Audio Center.lnk",
@@ -282,17 +223,7 @@ void ExpectKitInstalled(const std::wstring& setupFolder, const std::wstring& lan
 
     // The install folder holds exactly its files, each equal to its source,
     // with normal attributes; the manual only in the chosen language.
-    std::map<std::wstring, std::wstring> expected;
-    for (const std::wstring& tree : std::vector<std::wstring>{L"Skin\\", L"Language\\", L"Manual\\" + language + L"\\", L"Plugin\\"}) {
-        for (const std::wstring& file : FilesBelow(setupFolder, tree)) expected[file] = setupFolder + file;
-    }
-    for (const wchar_t* file : {L"AudioConfig.cfg", L"Vello.ico", L"VelloUninstall.ico", L"bee.wav",
-                                L"DLLKQ_UsbAudio73xx_x32.dll"})
-        expected[file] = setupFolder + file;
-    expected[L"VelloPanel.exe"] = BinPath(L"VelloPanel.exe");
-    expected[L"VelloUninstall.exe"] = BinPath(L"VelloUninstall.exe");
-    expected[L"Plugin\\VelloEffect\\VelloEffect.exe"] = Built(L"bin\\companion\\VelloEffect.exe");
-    expected[L"Plugin\\VelloSoundFX\\VelloSoundFX.exe"] = Built(L"bin\\companion\\VelloSoundFX.exe");
+    const Values expected = KitInstallFiles(setupFolder, language);
     std::set<std::wstring> names;
     for (const auto& file : expected) names.insert(file.first);
     EXPECT_EQ(FilesBelow(KitInstallFolder()), names);

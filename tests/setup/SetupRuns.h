@@ -18,10 +18,6 @@ namespace vt {
 // The build folder (bin\..\) and a file in it.
 std::wstring BuildDir();
 std::wstring Built(const std::wstring& file);
-// The file exists, is not empty and holds the same bytes as the other.
-bool SameBytes(const std::wstring& path, const std::wstring& samePath);
-// Relative paths of every file below folder (which ends in '\').
-std::set<std::wstring> FilesBelow(const std::wstring& folder, const std::wstring& relative = L"");
 // Every way a user asks VelloSetup to stop, posted: Cancel (its English
 // caption) and WM_CLOSE and SC_CLOSE to the wizard, its background and the
 // application's window.
@@ -36,8 +32,7 @@ std::wstring InstalledUninstaller();
 std::wstring ServiceLogFile();
 std::wstring UpdatePackagePath();
 
-// The fifteen command lines, for the plug-in folder name given.
-std::map<std::wstring, std::wstring> ExecutionValues(const std::wstring& pluginFolder);
+// The settings key holds the service's command lines.
 bool HasExecutionValues();
 
 // How to go through the wizard.

@@ -287,3 +287,35 @@ HWND FindControl(HWND parent, const std::wstring& className, const std::wstring&
 }
 
 }  // namespace vt
+
+namespace vt {
+
+namespace {
+
+void ListFiles(const std::wstring& folder, const std::wstring& relative, std::set<std::wstring>& files) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = ::FindFirstFileW((folder + relative + L"*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListFiles(folder, relative + name + L"\\", files);
+        else files.insert(relative + name);
+    } while (::FindNextFileW(find, &entry));
+    ::FindClose(find);
+}
+
+}  // namespace
+
+std::set<std::wstring> FilesBelow(const std::wstring& folder, const std::wstring& relative) {
+    std::set<std::wstring> files;
+    ListFiles(folder, relative, files);
+    return files;
+}
+
+bool SameBytes(const std::wstring& path, const std::wstring& otherPath) {
+    const std::string bytes = ReadFileBytes(path);
+    return !bytes.empty() && bytes == ReadFileBytes(otherPath);
+}
+
+}  // namespace vt

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ private:
 };
 
 bool RemoveTree(const std::wstring& folder);
+// Relative paths of every file below folder + relative (folder ends in '\',
+// relative is empty or ends in '\'), each beginning with relative.
+std::set<std::wstring> FilesBelow(const std::wstring& folder, const std::wstring& relative = L"");
+// Both files can be read, are not empty and hold the same bytes.
+bool SameBytes(const std::wstring& path, const std::wstring& otherPath);
 bool CopyTree(const std::wstring& from, const std::wstring& to);
 bool FileExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
