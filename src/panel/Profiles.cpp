@@ -73,6 +73,17 @@ int OptionalInt(const std::wstring& path, const wchar_t* section, const wchar_t*
     return value;
 }
 
+// A value of the [LED] section: like the lighting page's own values, one
+// that is empty or no number leaves things as they are (false).
+bool ReadLightingNumber(const std::wstring& path, const wchar_t* key, int& value) {
+    try {
+        value = ui::StrToInt(ReadKey(path, L"LED", key));
+        return true;
+    } catch (const ui::EConvertError&) {
+        return false;
+    }
+}
+
 // A switch from a file: anything but 0 is on.
 int Switch(int value) { return value != 0 ? 1 : 0; }
 
@@ -205,6 +216,29 @@ int TAudioMainForm::SaveProfile(const std::wstring& path) {
                {L"3DFromEEPROM", m_b3DFromEEPROM}});
     WriteKeys(path, L"Effect", {{L"CurrentEffect", m_iEffect}});
     WriteSpeakerLayout(path);
+    const auto colour = [this](size_t i) { return static_cast<int>(m_LEDColor[i]); };
+    WriteKeys(path, L"LED",
+              {{L"LEDON", m_bLEDOn},
+               {L"LEDPageMode", m_iLEDPageMode},
+               {L"LEDOff", m_bLEDOff},
+               {L"LEDSingleColor", m_bLEDSingleColor},
+               {L"LEDEffectMode", m_iLEDEffectMode},
+               {L"LEDBreatheSpeed", m_iLEDBreatheSpeed},
+               {L"LEDRainbowSpeed", m_iLEDRainbowSpeed},
+               {L"LEDMultiBreatheSpeed", m_iLEDMultiBreatheSpeed},
+               {L"LEDBreatheSliderPos", m_iLEDBreatheSliderPos},
+               {L"LEDRainbowSliderPos", m_iLEDRainbowSliderPos},
+               {L"LEDMultiBreatheSliderPos", m_iLEDMultiBreatheSliderPos},
+               {L"LEDSingleColorRGB", colour(0)},
+               {L"LEDBreatheColorRGB", colour(1)},
+               {L"LEDColor1RGB", colour(2)},
+               {L"LEDColor2RGB", colour(3)},
+               {L"LEDColor3RGB", colour(4)},
+               {L"LEDColor4RGB", colour(5)},
+               {L"LEDColor5RGB", colour(6)},
+               {L"LEDColor6RGB", colour(7)},
+               {L"LEDColor7RGB", colour(8)},
+               {L"LEDFastRightSide", m_iLEDFastRightSide}});
     WriteKeys(path, L"ENC", {{L"ENCEN", m_bENCEnable}, {L"ENCValue", m_iENCLevel}});
     WriteKeys(path, L"Timbrex", {{L"TimbrexEN", m_bTimbrexEnable}, {L"TimbrexMode", m_iTimbrexEffect}});
     return 0;
@@ -254,6 +288,17 @@ int TAudioMainForm::LoadProfile(const std::wstring& path) {
 
     // 11. The lighting reads its keys from the profile loaded last.
     m_LastProfilePath = path;
+
+    // 12, 13. The lights: the LED button and its GPIO line when the file
+    // says, then the lighting page's values.
+    if (int on = 0; ReadLightingNumber(path, L"LEDON", on)) {
+        m_bLEDOn = Switch(on);
+        int s = m_bLEDOn ? 0 : 1;  // ToggleButton paints the flipped state
+        ToggleButton(51, s);
+        SyncLEDGpio(m_bLEDOn);
+    }
+    LoadLEDUI();
+    RefreshLEDPage();
 
     // 14. ENC and the voice effect follow the registry, not the file.
     LoadENCState();

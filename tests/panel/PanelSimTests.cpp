@@ -322,6 +322,59 @@ TEST_F(PanelSim, TheSoundFieldButtonsReachTheDeviceLog) {
     Press(Centre(L"Virtual7ch1", L"VirtualClockwiseUpImage"), 0);
 }
 
+TEST_F(PanelSim, TheLightingChoicesAndAColourReachTheDeviceLog) {
+    Start();
+    // The first connection announced the seven slots and sent their colours.
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetRGB_Step_ById 3A 7 50 0"));
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetRGB_Color_ById 3A 1 7 0 255 0 50 0"));
+    Press(Centre(L"Main", L"PageLEDUpImage"), 0);
+    struct Case {
+        const wchar_t* check;
+        std::vector<std::string> lines;
+    };
+    // Speeds and the breathe colour as the maker's DefaultProfile.ini sets
+    // them (128; 0xFFB000).
+    const Case cases[] = {
+        {L"ColorRainbowCheckUpImage",
+         {"lib DLLKQ_SetRGB_Color_ById 3A 1 1 9 240 247 50 0", "lib DLLKQ_SetRGB_Color_ById 3A 1 6 245 10 245 50 0",
+          "lib DLLKQ_SetRGB_Mode_ById 3A 0 5 128 50 0"}},
+        {L"ColorBreatheCheckUpImage",
+         {"lib DLLKQ_SetRGB_SingleColor_ById 3A 1 4 0 176 255 50 0", "lib DLLKQ_SetRGB_Mode_ById 3A 0 4 128 50 0"}},
+        {L"ColorPulsatingCheckUpImage",
+         {"lib DLLKQ_SetRGB_Color_ById 3A 1 2 255 255 0 50 0", "lib DLLKQ_SetRGB_Mode_ById 3A 0 6 128 50 0"}},
+        {L"ColorSingleCheckUpImage",
+         {"lib DLLKQ_SetRGB_Mode_ById 3A 0 2 0 50 0", "lib DLLKQ_SetRGB_SingleColor_ById 3A 1 2 255 0 0 50 0"}},
+        {L"ColorLEDOffCheckUpImage", {"lib DLLKQ_SetRGB_Mode_ById 3A 0 1 1 50 0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vt::Narrow(c.check));
+        const size_t before = Press(Centre(L"LED", c.check), 0);
+        for (const std::string& line : c.lines) EXPECT_TRUE(WaitForLine(line, before)) << line;
+    }
+
+    // The breathe colour: the system's colour dialog opens on the shape's
+    // colour, and OK sends it with the breathe mode.
+    // (The dialog takes the mouse from the panel, which SimPointer waits for
+    // in vain: the press is made here.)
+    const size_t before = Log().size();
+    POINT at{420 + 14, 276 + 14};
+    ::ClientToScreen(window, &at);
+    ::SetCursorPos(at.x, at.y);
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = ::MulDiv(at.x, 65536, ::GetSystemMetrics(SM_CXSCREEN));
+    in.mi.dy = ::MulDiv(at.y, 65536, ::GetSystemMetrics(SM_CYSCREEN));
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    ::SendInput(1, &in, sizeof(INPUT));
+    HWND dialog = vt::WaitForWindow(
+        panel.pid(), [](HWND w) { return vt::WindowClass(w) == L"#32770" && ::IsWindowVisible(w); }, kWaitMs);
+    in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(1, &in, sizeof(INPUT));
+    ASSERT_NE(dialog, nullptr);
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetRGB_SingleColor_ById 3A 1 4 0 176 255 50 0", before));
+}
+
 // Values of the installer's settings key, set for a test and put back.
 class SettingsForTest {
 public:
@@ -432,6 +485,46 @@ TEST_F(PanelSim, EncAndEachVoicePresetReachTheDeviceLogAndTheRegistry) {
         EXPECT_TRUE(SettingsForTest::WaitFor(SettingsForTest::kKey, L"TimbrexLevel", p.level));
         if (p.level == 19) screenshot(L"panelsim-voice.png");
     }
+}
+
+TEST_F(PanelSim, MicrophoneBoostMuteMonitorAndGainReachTheDeviceLog) {
+    Start();
+    Press(Centre(L"Main", L"PageMicUpImage"), 0);
+    size_t before = Press(Centre(L"Mic", L"MicBoostImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("endpoint boost 1", before)) << vt::ReadFileBytes(dir / L"devicelog.txt");
+    before = Press(Centre(L"Mic", L"MicMuteImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("endpoint mute 1", before));
+
+    // Monitoring: the chip's monitor switch and the endpoint's listen setting.
+    before = Press(Centre(L"Mic", L"MicMonitorImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_Write_Register_ById 0230 20 0", before));
+    EXPECT_TRUE(WaitForLine("endpoint listen 1", before));
+
+    // A click on the gain bar 40 pixels below the top of the kit's track
+    // (150, 200 pixels): 80 %, give or take the pointer's pixel.
+    before = Press(POINT{470, 150 + 40 + 8}, 0);
+    std::string volume;
+    DWORD start = ::GetTickCount();
+    while (volume.empty() && ::GetTickCount() - start < kWaitMs) {
+        std::vector<std::string> log = Log();
+        for (size_t i = before; i < log.size(); ++i)
+            if (StartsWith(log[i], "endpoint volume ")) volume = log[i];
+        ::Sleep(50);
+    }
+    ASSERT_NE(volume, "") << vt::ReadFileBytes(dir / L"devicelog.txt");
+    const int percent = std::stoi(volume.substr(std::string("endpoint volume ").size()));
+    EXPECT_GE(percent, 79);
+    EXPECT_LE(percent, 81);
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const std::wstring screenshots = vt::BinDir() + L"..\\..\\screenshots\\";
+    ::CreateDirectoryW(screenshots.c_str(), nullptr);
+    EXPECT_TRUE(vt::CaptureScreenToPng(r, screenshots + L"panelsim-microphone.png"));
+
+    // Monitoring off undoes both.
+    before = Press(Centre(L"Mic", L"MicMonitorImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_Write_Register_ById 0230 00 0", before));
+    EXPECT_TRUE(WaitForLine("endpoint listen 0", before));
 }
 
 TEST_F(PanelSim, UnplugTakesTheDeviceAwayAndReplugBringsItBack) {

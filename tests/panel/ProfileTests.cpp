@@ -131,6 +131,16 @@ protected:
             icon->SetLeft(icon->Left() + 3 + i);
             icon->SetTop(icon->Top() - 2 - i);
         }
+        form->m_bLEDOn = 0;
+        form->m_iLEDEffectMode = 1;
+        form->m_iLEDBreatheSpeed = 37;
+        form->m_iLEDRainbowSpeed = 200;
+        form->m_iLEDMultiBreatheSpeed = 9;
+        form->m_iLEDBreatheSliderPos = form->Image(L"ColorBreatheBarImage")->Left() + 5;
+        form->m_iLEDRainbowSliderPos = form->Image(L"ColorRainbowBarImage")->Left() + 6;
+        form->m_iLEDMultiBreatheSliderPos = form->Image(L"ColorPulsatingBarImage")->Left() + 7;
+        for (size_t i = 0; i < form->m_LEDColor.size(); ++i) form->m_LEDColor[i] = 0x123400 + static_cast<ui::TColor>(i);
+        form->m_iLEDFastRightSide = 1 - form->m_iLEDFastRightSide;
         form->m_bENCEnable = 1;
         form->m_iENCLevel = 17;
         form->m_bTimbrexEnable = 1;
@@ -171,6 +181,10 @@ TEST_F(Profiles, AFreshProfileListsItsSectionsAndKeysInTheirOrder) {
         "[3D]", "LeftAlpha", "LeftBeta", "RightAlpha", "RightBeta", "FBM", "3DEN", "3DFromEEPROM",
         "[Effect]", "CurrentEffect",
         "[Virtual7ch1]", "C", "L", "LS", "LB", "RB", "RS", "SUB", "R", "7ch1EN",
+        "[LED]", "LEDON", "LEDPageMode", "LEDOff", "LEDSingleColor", "LEDEffectMode", "LEDBreatheSpeed",
+        "LEDRainbowSpeed", "LEDMultiBreatheSpeed", "LEDBreatheSliderPos", "LEDRainbowSliderPos",
+        "LEDMultiBreatheSliderPos", "LEDSingleColorRGB", "LEDBreatheColorRGB", "LEDColor1RGB", "LEDColor2RGB",
+        "LEDColor3RGB", "LEDColor4RGB", "LEDColor5RGB", "LEDColor6RGB", "LEDColor7RGB", "LEDFastRightSide",
         "[ENC]", "ENCEN", "ENCValue",
         "[Timbrex]", "TimbrexEN", "TimbrexMode"};
     EXPECT_EQ(KeysInOrder(text), expected) << text;
@@ -204,6 +218,16 @@ TEST_F(Profiles, AFreshProfileListsItsSectionsAndKeysInTheirOrder) {
         {L"Virtual7ch1", L"SUB", place(L"VirtualSUBImage")},
         {L"Virtual7ch1", L"RB", place(L"VirtualRBImage")},
         {L"Virtual7ch1", L"7ch1EN", L"1"},
+        {L"LED", L"LEDON", L"0"},
+        {L"LED", L"LEDPageMode", std::to_wstring(form->m_iLEDPageMode)},
+        {L"LED", L"LEDEffectMode", L"1"},
+        {L"LED", L"LEDBreatheSpeed", L"37"},
+        {L"LED", L"LEDMultiBreatheSpeed", L"9"},
+        {L"LED", L"LEDRainbowSliderPos", std::to_wstring(form->m_iLEDRainbowSliderPos)},
+        {L"LED", L"LEDSingleColorRGB", std::to_wstring(0x123400)},
+        {L"LED", L"LEDBreatheColorRGB", std::to_wstring(0x123401)},
+        {L"LED", L"LEDColor7RGB", std::to_wstring(0x123408)},
+        {L"LED", L"LEDFastRightSide", std::to_wstring(form->m_iLEDFastRightSide)},
         {L"ENC", L"ENCEN", L"1"},
         {L"ENC", L"ENCValue", L"17"},
         {L"Timbrex", L"TimbrexEN", L"1"},
@@ -260,6 +284,27 @@ TEST_F(Profiles, WhatARoundTripReadsBack) {
         {"7.1 switch", [this] { return std::to_string(form->m_b7ch1Enable); }, true},
         {"7.1 switch applied at arrival", [this] { return std::to_string(form->m_iProfile7ch1Enable); },
          true},
+        {"LED button", [this] { return std::to_string(form->m_bLEDOn) + vt::Narrow(Shown(L"LEDImage")); }, true},
+        {"lighting effect and speeds",
+         [this] {
+             return std::to_string(form->m_iLEDEffectMode) + " " + std::to_string(form->m_iLEDBreatheSpeed) + " " +
+                    std::to_string(form->m_iLEDRainbowSpeed) + " " + std::to_string(form->m_iLEDMultiBreatheSpeed);
+         },
+         true},
+        {"lighting slider places",
+         [this] {
+             return std::to_string(form->m_iLEDBreatheSliderPos) + " " + std::to_string(form->m_iLEDRainbowSliderPos) +
+                    " " + std::to_string(form->m_iLEDMultiBreatheSliderPos);
+         },
+         true},
+        {"lighting colours",
+         [this] {
+             std::string out;
+             for (ui::TColor c : form->m_LEDColor) out += std::to_string(c) + " ";
+             return out;
+         },
+         true},
+        {"lighting's fast side", [this] { return std::to_string(form->m_iLEDFastRightSide); }, true},
         {"ENC (the registry's)",
          [this] { return std::to_string(form->m_bENCEnable) + " " + std::to_string(form->m_iENCLevel); },
          false},
@@ -271,7 +316,9 @@ TEST_F(Profiles, WhatARoundTripReadsBack) {
         {"profile loaded last", [this] { return vt::Narrow(form->m_LastProfilePath); }, true},
     };
     std::vector<std::string> saved;
-    // What loading the file makes these.
+    // What loading the file makes these (the LED button shows the state).
+    int s = form->m_bLEDOn ? 0 : 1;
+    form->ToggleButton(51, s);
     form->m_LastProfilePath = path;
     form->m_iProfile7ch1Enable = form->m_b7ch1Enable;
     for (const Row& r : rows) saved.push_back(r.value());
@@ -366,6 +413,42 @@ TEST_F(Profiles, ThreeDOnTurnsTheProfiles71OffWhenTheyExcludeEachOther) {
         EXPECT_EQ(form->m_b7ch1Enable, c.v71);
         EXPECT_EQ(form->m_iProfile7ch1Enable, c.v71);
         EXPECT_EQ(LibraryCalls("DLLKQ_SetVirtual7ch1_OnOff"), std::vector<std::string>({std::to_string(c.v71)}));
+        CloseFresh();
+    }
+}
+
+TEST_F(Profiles, ALightingSectionMovesTheLightsAndItsAbsenceLeavesThem) {
+    const std::wstring path = dir / L"lights.ini";
+    const std::string text = UnusualProfile(path);
+    const size_t led = text.find("[LED]"), enc = text.find("[ENC]");
+    struct Case {
+        const char* name;
+        std::string text;
+        bool applied;
+    };
+    const Case cases[] = {
+        {"with its lights", text, true},
+        {"without an [LED] section", text.substr(0, led) + text.substr(enc), false},
+        {"LEDON not a number", WithLine(text, "LEDON", "LEDON=off"), true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring file = dir / (L"lights" + std::to_wstring(++n) + L".ini");
+        WriteProfileText(file, c.text);
+        Build(Device::Present);
+        const int on = form->m_bLEDOn, speed = form->m_iLEDBreatheSpeed;
+        const std::array<ui::TColor, 9> colours = form->m_LEDColor;
+        const std::wstring button = Shown(L"LEDImage");
+        sim.ClearLog();
+        form->LoadProfile(file);
+        const bool buttonRead = c.applied && c.text.find("LEDON=0") != std::string::npos;
+        EXPECT_EQ(form->m_bLEDOn, buttonRead ? 0 : on);
+        EXPECT_EQ(Shown(L"LEDImage"), buttonRead ? L"LedImageUp.png" : button);
+        const std::vector<std::string> reports = Reports(sim);
+        EXPECT_EQ(std::count(reports.begin(), reports.end(), "other") > 0, buttonRead) << "the LED's GPIO line";
+        EXPECT_EQ(form->m_iLEDBreatheSpeed, c.applied ? 37 : speed);
+        EXPECT_EQ(form->m_LEDColor[8], c.applied ? 0x123408u : colours[8]);
         CloseFresh();
     }
 }
