@@ -1,0 +1,447 @@
+// Benchmark of the installer and the uninstaller, run by bench/run.sh in a
+// fresh Wine prefix of its own:
+//
+//   install_bench.exe <setup folder> [-v]
+//
+//  5. VelloSetup.exe from the setup folder: from pressing Next to the Finish
+//     page (the wizard is then closed, so no control panel starts);
+//  6. the VelloUninstall.exe it installed: from pressing Uninstall to the
+//     end of the clean-up program the uninstaller starts last.
+// Each time is set against the fixed waits of the path the program took,
+// counted from its debugger output: the pauses its steps make and, for each
+// wait for the service, the least it could have taken (one poll interval
+// when the first look did not find the service in the state asked for,
+// none when it did). The programs run as debugged children, so every
+// debugger line gets a time; the profile printed after each ratio is the
+// time from one step line to the next, less the fixed waits inside. With
+// -v every debugger line is printed with its time.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "InstalledState.h"
+#include "TestSupport.h"
+
+namespace {
+
+double Now() {
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+bool g_verbose = false;
+
+// ------------------------------------------------------------ the child
+
+struct Line {
+    double at;  // seconds
+    std::wstring text;
+};
+
+// A program run as a debugged child: its debugger lines, each with the time
+// it arrived, and its end.
+class DebuggedChild {
+public:
+    ~DebuggedChild() {
+        if (pi_.hProcess) {
+            if (!ended_) ::TerminateProcess(pi_.hProcess, 0xDEAD);
+            ::CloseHandle(pi_.hThread);
+            ::CloseHandle(pi_.hProcess);
+        }
+    }
+    bool Start(const std::wstring& commandLine, const std::wstring& folder) {
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        std::wstring command = commandLine;
+        return ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                                folder.c_str(), &si, &pi_) != 0;
+    }
+    // Handles the child's debug events for up to waitMs (all that are
+    // waiting, at least one when one comes in time). onEnd runs while the
+    // child's end is reported, before it is let go.
+    void Pump(DWORD waitMs, const std::function<void()>& onEnd = {}) {
+        DEBUG_EVENT ev = {};
+        for (DWORD wait = waitMs; !ended_ && ::WaitForDebugEvent(&ev, wait); wait = 0) {
+            DWORD status = DBG_CONTINUE;
+            switch (ev.dwDebugEventCode) {
+            case OUTPUT_DEBUG_STRING_EVENT: lines_.push_back({Now(), Read(ev.u.DebugString)}); break;
+            case CREATE_PROCESS_DEBUG_EVENT:
+                // The program's file stays free: the clean-up deletes it.
+                if (ev.u.CreateProcessInfo.hFile) ::CloseHandle(ev.u.CreateProcessInfo.hFile);
+                break;
+            case LOAD_DLL_DEBUG_EVENT:
+                if (ev.u.LoadDll.hFile) ::CloseHandle(ev.u.LoadDll.hFile);
+                break;
+            case EXCEPTION_DEBUG_EVENT:
+                if (ev.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                    status = DBG_EXCEPTION_NOT_HANDLED;
+                break;
+            case EXIT_PROCESS_DEBUG_EVENT:
+                ended_ = true;
+                endedAt_ = Now();
+                exitCode_ = ev.u.ExitProcess.dwExitCode;
+                if (onEnd) onEnd();
+                break;
+            default: break;
+            }
+            ::ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
+        }
+    }
+    DWORD pid() const { return pi_.dwProcessId; }
+    bool ended() const { return ended_; }
+    double endedAt() const { return endedAt_; }
+    DWORD exitCode() const { return exitCode_; }
+    const std::vector<Line>& lines() const { return lines_; }
+
+private:
+    std::wstring Read(const OUTPUT_DEBUG_STRING_INFO& info) const {
+        const size_t length = info.nDebugStringLength;
+        SIZE_T read = 0;
+        if (info.fUnicode) {
+            std::wstring text(length, L'\0');
+            ::ReadProcessMemory(pi_.hProcess, info.lpDebugStringData, &text[0], length * sizeof(wchar_t), &read);
+            text.resize(read / sizeof(wchar_t));
+            while (!text.empty() && text.back() == L'\0') text.pop_back();
+            return text;
+        }
+        std::string bytes(length, '\0');
+        ::ReadProcessMemory(pi_.hProcess, info.lpDebugStringData, &bytes[0], length, &read);
+        bytes.resize(read);
+        while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
+        return std::wstring(bytes.begin(), bytes.end());
+    }
+
+    PROCESS_INFORMATION pi_ = {};
+    std::vector<Line> lines_;
+    bool ended_ = false;
+    double endedAt_ = 0;
+    DWORD exitCode_ = 0;
+};
+
+HWND WindowOfClass(DWORD pid, const wchar_t* cls) {
+    for (HWND w : vt::ProcessWindows(pid, true)) {
+        if (vt::WindowClass(w) == cls) return w;
+    }
+    return nullptr;
+}
+
+bool Usable(HWND control) { return control && ::IsWindowVisible(control) && ::IsWindowEnabled(control); }
+
+// Runs the child's events until ready() gives a window or the child ends;
+// message boxes are answered and counted.
+HWND PumpUntil(DebuggedChild& child, const std::function<HWND()>& ready, int& boxes, double timeout = 120) {
+    const double start = Now();
+    while (!child.ended() && Now() - start < timeout) {
+        child.Pump(1);
+        vt::MessageBoxInfo box;
+        if (vt::FindMessageBox(child.pid(), box)) {
+            std::printf("   box: %s: %s\n", vt::Narrow(box.caption).c_str(), vt::Narrow(box.text).c_str());
+            vt::AnswerMessageBox(box.hwnd);
+            ++boxes;
+            ::Sleep(50);
+        }
+        if (HWND w = ready()) return w;
+    }
+    return nullptr;
+}
+
+// ------------------------------------------------------- fixed waits
+
+// A pause a debugger line shows was made: before the line (it belongs to
+// the stretch before it) or after it.
+struct Pause {
+    const wchar_t* line;
+    DWORD ms;
+    bool beforeLine;
+};
+
+// VelloSetup: the worker's pause before STEP1, STEP9's pause, and the pause
+// between the end of the sequence and the finish message (after its first
+// line, counted in the last stretch).
+const Pause kInstallPauses[] = {
+    {L"===== Install STEP1 =====\n", 100, true},
+    {L"===== Install STEP9 =====\n", 1000, false},
+};
+const Pause kInstallEndPause = {L"==> TMainForm::Install\n", 500, false};
+// VelloUninstall: the pause after the filter removal of STEP7.
+const Pause kUninstallPauses[] = {
+    {L"===== Uninstall STEP7 =====\n", 500, false},
+};
+
+// "##### <service> <STATE> after <n> pause(s) of <ms> ms #####": a wait for
+// the service, which made n pauses. The least it could have taken on that
+// path is one pause when it made any.
+bool ServiceWait(const std::wstring& line, int& pauses, int& ms) {
+    const size_t after = line.find(L" after ");
+    return line.rfind(L"##### ", 0) == 0 && after != std::wstring::npos &&
+           std::swscanf(line.c_str() + after, L" after %d pause(s) of %d ms", &pauses, &ms) == 2;
+}
+
+// A stretch of the profile: from one step line to the next.
+struct Stretch {
+    std::wstring name;
+    double from, to;
+    double fixedMs = 0;
+    double serviceExtraMs = 0;  // service pauses beyond the least
+};
+
+bool IsStepLine(const std::wstring& text) { return text.rfind(L"===== ", 0) == 0 || text.rfind(L"==> ", 0) == 0; }
+
+std::wstring Trimmed(std::wstring text) {
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    return text;
+}
+
+struct Measured {
+    double seconds = -1;
+    double fixedMs = 0;
+    double serviceExtraMs = 0;
+};
+
+// Splits the run into stretches at the step lines and counts the fixed
+// waits into them. events are the lines plus the moments the bench saw
+// (press, finish page, program end), in time order.
+Measured Profile(const char* what, double pressed, double done, const std::vector<Line>& events,
+                 const std::vector<Pause>& pauses, const Pause* endPause) {
+    std::vector<Stretch> stretches{{L"(pressed)", pressed, done}};
+    std::vector<size_t> stretchOfLine;
+    for (const Line& l : events) {
+        if (IsStepLine(l.text) || l.text.rfind(L"(", 0) == 0) {
+            stretches.back().to = l.at;
+            stretches.push_back({Trimmed(l.text), l.at, done});
+        }
+        stretchOfLine.push_back(stretches.size() - 1);
+    }
+    Measured m;
+    m.seconds = done - pressed;
+    for (size_t i = 0; i < events.size(); ++i) {
+        const std::wstring& text = events[i].text;
+        for (const Pause& p : pauses) {
+            if (text != p.line) continue;
+            Stretch& s = stretches[p.beforeLine && stretchOfLine[i] > 0 ? stretchOfLine[i] - 1 : stretchOfLine[i]];
+            s.fixedMs += p.ms;
+            m.fixedMs += p.ms;
+        }
+        if (endPause && text == endPause->line) {
+            // Made after the last step line: counted in the stretch that
+            // ends with the moment the bench saw.
+            size_t last = stretches.size() - 1;
+            while (last > 0 && stretches[last].name.rfind(L"(", 0) == 0) --last;
+            stretches[last].fixedMs += endPause->ms;
+            m.fixedMs += endPause->ms;
+        }
+        int count = 0, ms = 0;
+        if (ServiceWait(text, count, ms)) {
+            Stretch& s = stretches[stretchOfLine[i]];
+            const double least = count > 0 ? ms : 0;
+            s.fixedMs += least;
+            s.serviceExtraMs += static_cast<double>(count) * ms - least;
+            m.fixedMs += least;
+            m.serviceExtraMs += static_cast<double>(count) * ms - least;
+        }
+    }
+    std::printf("   profile of the %s (ms: stretch, fixed waits in it, the rest):\n", what);
+    for (const Stretch& s : stretches) {
+        if (&s == &stretches.back() && s.to <= s.from) break;  // the moment that ends the run
+        const double ms = 1000 * (s.to - s.from);
+        std::printf("   %8.0f %6.0f %8.0f  %s", ms, s.fixedMs, ms - s.fixedMs, vt::Narrow(s.name).c_str());
+        if (s.serviceExtraMs > 0) std::printf("  (of the rest, %.0f ms more service pauses)", s.serviceExtraMs);
+        std::printf("\n");
+    }
+    if (g_verbose) {
+        std::printf("   every line (ms after the press):\n");
+        for (const Line& l : events) std::printf("   %8.1f  %s\n", 1000 * (l.at - pressed), vt::Narrow(Trimmed(l.text)).c_str());
+    }
+    return m;
+}
+
+void PrintRatio(const char* number, const char* what, const Measured& m) {
+    if (m.seconds < 0) {
+        std::printf("%s. %s: not measured\n", number, what);
+        return;
+    }
+    std::printf("%s. %s: %.0f ms, fixed waits %.0f ms, ratio %.2f (goal <= 1.2)\n", number, what, 1000 * m.seconds,
+                m.fixedMs, m.fixedMs > 0 ? 1000 * m.seconds / m.fixedMs : -1.0);
+}
+
+std::vector<Line> WithMoments(std::vector<Line> lines, std::vector<Line> moments) {
+    lines.insert(lines.end(), moments.begin(), moments.end());
+    std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.at < b.at; });
+    return lines;
+}
+
+// The lines that came between the two moments.
+std::vector<Line> Between(const std::vector<Line>& lines, double from, double to) {
+    std::vector<Line> between;
+    for (const Line& l : lines) {
+        if (l.at >= from && l.at <= to) between.push_back(l);
+    }
+    return between;
+}
+
+// ------------------------------------------------------------ install
+
+Measured Install(const std::wstring& setupFolder) {
+    DebuggedChild setup;
+    int boxes = 0;
+    if (!setup.Start(L"\"" + setupFolder + L"VelloSetup.exe\"", setupFolder)) {
+        std::printf("   VelloSetup.exe does not start from %s\n", vt::Narrow(setupFolder).c_str());
+        return {};
+    }
+    HWND wizard = nullptr;
+    HWND next = PumpUntil(setup, [&]() -> HWND {
+        wizard = WindowOfClass(setup.pid(), L"TMainForm");
+        HWND button = wizard ? vt::FindControl(wizard, L"Button", L"Next >") : nullptr;
+        return Usable(button) ? button : nullptr;
+    }, boxes);
+    if (!next) {
+        std::printf("   the wizard's Next button did not come\n");
+        return {};
+    }
+    // The first page settles (its preparations end with a pause), then Next.
+    PumpUntil(setup, [] { return HWND(nullptr); }, boxes, 1.5);
+    const double pressed = Now();
+    ::PostMessageW(next, BM_CLICK, 0, 0);
+    HWND finish = PumpUntil(setup, [&]() -> HWND {
+        HWND button = vt::FindControl(wizard, L"Button", L"Finish");
+        return Usable(button) ? button : nullptr;
+    }, boxes);
+    const double finished = Now();
+    if (!finish) {
+        std::printf("   the Finish page did not come\n");
+        return {};
+    }
+    // Closed, not finished: Finish would start the control panel.
+    ::PostMessageW(wizard, WM_CLOSE, 0, 0);
+    while (!setup.ended()) setup.Pump(100);
+    if (boxes || setup.exitCode() != 0)
+        std::printf("   warning: %d box(es), VelloSetup ended with 0x%lX\n", boxes, setup.exitCode());
+    std::vector<Pause> pauses(std::begin(kInstallPauses), std::end(kInstallPauses));
+    return Profile("installation", pressed, finished,
+                   WithMoments(Between(setup.lines(), pressed, finished), {{finished, L"(Finish page shown)"}}), pauses,
+                   &kInstallEndPause);
+}
+
+// ---------------------------------------------------------- uninstall
+
+std::wstring InstalledUninstaller() {
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = sizeof(path) - sizeof(wchar_t);
+    ::RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qorv73xxAudioExt",
+                   L"UninstallString", RRF_RT_REG_SZ, nullptr, path, &size);
+    return path;
+}
+
+HANDLE OpenProcessNamed(const wchar_t* name) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    HANDLE found = nullptr;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found; more = ::Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, name) == 0)
+            found = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+    }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+// The uninstaller's two buttons, Uninstall the left one.
+HWND UninstallButton(HWND window) {
+    HWND left = nullptr;
+    int leftX = 0;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        if (vt::WindowClass(child) != L"Button" || !::GetWindowRect(child, &r)) continue;
+        if (!left || r.left < leftX) {
+            left = child;
+            leftX = r.left;
+        }
+    }
+    return left;
+}
+
+Measured Uninstall() {
+    const std::wstring uninstaller = InstalledUninstaller();
+    DebuggedChild child;
+    int boxes = 0;
+    // Started from C:\ as from the list of installed programs: nothing holds
+    // the install folder.
+    if (uninstaller.empty() || !child.Start(L"\"" + uninstaller + L"\"", L"C:\\")) {
+        std::printf("   the installed VelloUninstall.exe does not start (%s)\n", vt::Narrow(uninstaller).c_str());
+        return {};
+    }
+    HWND window = nullptr;
+    HWND button = PumpUntil(child, [&]() -> HWND {
+        window = WindowOfClass(child.pid(), L"TMainForm");
+        HWND b = window ? UninstallButton(window) : nullptr;
+        return Usable(b) ? b : nullptr;
+    }, boxes);
+    if (!button) {
+        std::printf("   the Uninstall button did not come\n");
+        return {};
+    }
+    PumpUntil(child, [] { return HWND(nullptr); }, boxes, 1.5);
+    const double pressed = Now();
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+    HANDLE cleanUp = nullptr;
+    // The clean-up program waits for the uninstaller to end before it can
+    // delete it: it is still there while the uninstaller's end is reported.
+    auto findCleanUp = [&] { cleanUp = OpenProcessNamed(L"FinalDeleteFile.exe"); };
+    while (!child.ended() && Now() - pressed < 120) {
+        child.Pump(1, findCleanUp);
+        vt::MessageBoxInfo box;
+        if (vt::FindMessageBox(child.pid(), box)) {
+            std::printf("   box: %s: %s\n", vt::Narrow(box.caption).c_str(), vt::Narrow(box.text).c_str());
+            vt::AnswerMessageBox(box.hwnd);
+            ++boxes;
+        }
+    }
+    if (!child.ended()) {
+        std::printf("   the uninstaller did not end\n");
+        return {};
+    }
+    if (!cleanUp) {
+        std::printf("   the clean-up program was not seen running\n");
+        return {};
+    }
+    ::WaitForSingleObject(cleanUp, 60000);
+    const double done = Now();
+    ::CloseHandle(cleanUp);
+    if (boxes) std::printf("   warning: %d box(es)\n", boxes);
+    for (const std::wstring& line : vt::LogLines(L"C:\\ProgramData\\FinalDeleteFile.log"))
+        std::printf("   clean-up: %s\n", vt::Narrow(line).c_str());
+    std::vector<Pause> pauses(std::begin(kUninstallPauses), std::end(kUninstallPauses));
+    return Profile("uninstallation", pressed, done,
+                   WithMoments(Between(child.lines(), pressed, done),
+                               {{child.endedAt(), L"(uninstaller ended)"}, {done, L"(clean-up ended)"}}),
+                   pauses, nullptr);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: install_bench.exe <setup folder> [-v]\n");
+        return 2;
+    }
+    std::wstring folder = argv[1];
+    if (folder.back() != L'\\') folder += L'\\';
+    g_verbose = argc > 2 && std::wcscmp(argv[2], L"-v") == 0;
+
+    const Measured install = Install(folder);
+    PrintRatio("5", "install, Next to the Finish page", install);
+    std::fflush(stdout);
+    ::Sleep(2000);  // the prefix settles
+    const Measured uninstall = install.seconds < 0 ? Measured{} : Uninstall();
+    PrintRatio("6", "uninstall, Uninstall to the end of the clean-up", uninstall);
+    return install.seconds < 0 || uninstall.seconds < 0;
+}
