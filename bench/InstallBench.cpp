@@ -19,10 +19,14 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cwchar>
 #include <functional>
+#include <future>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "InstalledState.h"
@@ -47,32 +51,67 @@ struct Line {
 };
 
 // A program run as a debugged child: its debugger lines, each with the time
-// it arrived, and its end.
+// it arrived, and its end. A thread of its own waits for the child's debug
+// events, so the child never waits long for its debugger.
 class DebuggedChild {
 public:
+    DebuggedChild() = default;
+    DebuggedChild(const DebuggedChild&) = delete;
+    DebuggedChild& operator=(const DebuggedChild&) = delete;
     ~DebuggedChild() {
-        if (pi_.hProcess) {
-            if (!ended_) ::TerminateProcess(pi_.hProcess, 0xDEAD);
-            ::CloseHandle(pi_.hThread);
-            ::CloseHandle(pi_.hProcess);
-        }
+        if (!thread_.joinable()) return;
+        if (!ended_ && process_) ::TerminateProcess(process_, 0xDEAD);
+        thread_.join();
+        if (process_) ::CloseHandle(process_);
     }
-    bool Start(const std::wstring& commandLine, const std::wstring& folder) {
+    // onEnd runs on the debugger's thread while the child's end is
+    // reported, before the child is let go.
+    bool Start(const std::wstring& commandLine, const std::wstring& folder, std::function<void()> onEnd = {}) {
+        onEnd_ = std::move(onEnd);
+        std::promise<bool> started;
+        std::future<bool> result = started.get_future();
+        thread_ = std::thread([this, commandLine, folder, &started] { Debug(commandLine, folder, started); });
+        return result.get();
+    }
+    DWORD pid() const { return pid_; }
+    bool ended() const { return ended_; }
+    double endedAt() const { return endedAt_; }
+    DWORD exitCode() const { return exitCode_; }
+    // Waits until the child has ended and the debugger has let it go.
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+    }
+    std::vector<Line> lines() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return lines_;
+    }
+
+private:
+    void Debug(const std::wstring& commandLine, const std::wstring& folder, std::promise<bool>& started) {
         STARTUPINFOW si = {};
         si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
         std::wstring command = commandLine;
-        return ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
-                                folder.c_str(), &si, &pi_) != 0;
-    }
-    // Handles the child's debug events for up to waitMs (all that are
-    // waiting, at least one when one comes in time). onEnd runs while the
-    // child's end is reported, before it is let go.
-    void Pump(DWORD waitMs, const std::function<void()>& onEnd = {}) {
+        if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                              folder.c_str(), &si, &pi)) {
+            started.set_value(false);
+            return;
+        }
+        ::CloseHandle(pi.hThread);
+        process_ = pi.hProcess;
+        pid_ = pi.dwProcessId;
+        started.set_value(true);
         DEBUG_EVENT ev = {};
-        for (DWORD wait = waitMs; !ended_ && ::WaitForDebugEvent(&ev, wait); wait = 0) {
+        while (!ended_ && ::WaitForDebugEvent(&ev, INFINITE)) {
             DWORD status = DBG_CONTINUE;
             switch (ev.dwDebugEventCode) {
-            case OUTPUT_DEBUG_STRING_EVENT: lines_.push_back({Now(), Read(ev.u.DebugString)}); break;
+            case OUTPUT_DEBUG_STRING_EVENT: {
+                const double at = Now();
+                std::wstring text = Read(ev.u.DebugString);
+                std::lock_guard<std::mutex> lock(mutex_);
+                lines_.push_back({at, std::move(text)});
+                break;
+            }
             case CREATE_PROCESS_DEBUG_EVENT:
                 // The program's file stays free: the clean-up deletes it.
                 if (ev.u.CreateProcessInfo.hFile) ::CloseHandle(ev.u.CreateProcessInfo.hFile);
@@ -85,43 +124,41 @@ public:
                     status = DBG_EXCEPTION_NOT_HANDLED;
                 break;
             case EXIT_PROCESS_DEBUG_EVENT:
-                ended_ = true;
                 endedAt_ = Now();
                 exitCode_ = ev.u.ExitProcess.dwExitCode;
-                if (onEnd) onEnd();
+                if (onEnd_) onEnd_();
+                ended_ = true;
                 break;
             default: break;
             }
             ::ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
         }
     }
-    DWORD pid() const { return pi_.dwProcessId; }
-    bool ended() const { return ended_; }
-    double endedAt() const { return endedAt_; }
-    DWORD exitCode() const { return exitCode_; }
-    const std::vector<Line>& lines() const { return lines_; }
 
-private:
     std::wstring Read(const OUTPUT_DEBUG_STRING_INFO& info) const {
         const size_t length = info.nDebugStringLength;
         SIZE_T read = 0;
         if (info.fUnicode) {
             std::wstring text(length, L'\0');
-            ::ReadProcessMemory(pi_.hProcess, info.lpDebugStringData, &text[0], length * sizeof(wchar_t), &read);
+            ::ReadProcessMemory(process_, info.lpDebugStringData, &text[0], length * sizeof(wchar_t), &read);
             text.resize(read / sizeof(wchar_t));
             while (!text.empty() && text.back() == L'\0') text.pop_back();
             return text;
         }
         std::string bytes(length, '\0');
-        ::ReadProcessMemory(pi_.hProcess, info.lpDebugStringData, &bytes[0], length, &read);
+        ::ReadProcessMemory(process_, info.lpDebugStringData, &bytes[0], length, &read);
         bytes.resize(read);
         while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
         return std::wstring(bytes.begin(), bytes.end());
     }
 
-    PROCESS_INFORMATION pi_ = {};
+    std::thread thread_;
+    std::function<void()> onEnd_;
+    HANDLE process_ = nullptr;
+    std::atomic<DWORD> pid_{0};
+    mutable std::mutex mutex_;
     std::vector<Line> lines_;
-    bool ended_ = false;
+    std::atomic<bool> ended_{false};
     double endedAt_ = 0;
     DWORD exitCode_ = 0;
 };
@@ -135,20 +172,24 @@ HWND WindowOfClass(DWORD pid, const wchar_t* cls) {
 
 bool Usable(HWND control) { return control && ::IsWindowVisible(control) && ::IsWindowEnabled(control); }
 
-// Runs the child's events until ready() gives a window or the child ends;
-// message boxes are answered and counted.
-HWND PumpUntil(DebuggedChild& child, const std::function<HWND()>& ready, int& boxes, double timeout = 120) {
+// Polls until ready() gives a window or the child ends; message boxes are
+// answered and counted. The polls are light (the child shares the Wine
+// server with them): ready() every millisecond or two, boxes every 50 ms.
+HWND PollUntil(DebuggedChild& child, const std::function<HWND()>& ready, int& boxes, double timeout = 120) {
     const double start = Now();
+    double boxesLooked = 0;
     while (!child.ended() && Now() - start < timeout) {
-        child.Pump(1);
-        vt::MessageBoxInfo box;
-        if (vt::FindMessageBox(child.pid(), box)) {
-            std::printf("   box: %s: %s\n", vt::Narrow(box.caption).c_str(), vt::Narrow(box.text).c_str());
-            vt::AnswerMessageBox(box.hwnd);
-            ++boxes;
-            ::Sleep(50);
-        }
         if (HWND w = ready()) return w;
+        if (Now() - boxesLooked > 0.05) {
+            boxesLooked = Now();
+            vt::MessageBoxInfo box;
+            if (vt::FindMessageBox(child.pid(), box)) {
+                std::printf("   box: %s: %s\n", vt::Narrow(box.caption).c_str(), vt::Narrow(box.text).c_str());
+                vt::AnswerMessageBox(box.hwnd);
+                ++boxes;
+            }
+        }
+        ::Sleep(1);
     }
     return nullptr;
 }
@@ -222,6 +263,7 @@ Measured Profile(const char* what, double pressed, double done, const std::vecto
     }
     Measured m;
     m.seconds = done - pressed;
+    int serviceWaits = 0;
     for (size_t i = 0; i < events.size(); ++i) {
         const std::wstring& text = events[i].text;
         for (const Pause& p : pauses) {
@@ -240,6 +282,7 @@ Measured Profile(const char* what, double pressed, double done, const std::vecto
         }
         int count = 0, ms = 0;
         if (ServiceWait(text, count, ms)) {
+            ++serviceWaits;
             Stretch& s = stretches[stretchOfLine[i]];
             const double least = count > 0 ? ms : 0;
             s.fixedMs += least;
@@ -248,6 +291,9 @@ Measured Profile(const char* what, double pressed, double done, const std::vecto
             m.serviceExtraMs += static_cast<double>(count) * ms - least;
         }
     }
+    if (!serviceWaits)
+        std::printf("   note: no line tells how many pauses the waits for the service made (a build from before "
+                    "they were traced): none counted\n");
     std::printf("   profile of the %s (ms: stretch, fixed waits in it, the rest):\n", what);
     for (const Stretch& s : stretches) {
         if (&s == &stretches.back() && s.to <= s.from) break;  // the moment that ends the run
@@ -296,37 +342,35 @@ Measured Install(const std::wstring& setupFolder) {
         std::printf("   VelloSetup.exe does not start from %s\n", vt::Narrow(setupFolder).c_str());
         return {};
     }
-    HWND wizard = nullptr;
-    HWND next = PumpUntil(setup, [&]() -> HWND {
+    HWND wizard = nullptr, next = nullptr, finish = nullptr;
+    PollUntil(setup, [&]() -> HWND {
         wizard = WindowOfClass(setup.pid(), L"TMainForm");
-        HWND button = wizard ? vt::FindControl(wizard, L"Button", L"Next >") : nullptr;
-        return Usable(button) ? button : nullptr;
+        next = wizard ? vt::FindControl(wizard, L"Button", L"Next >") : nullptr;
+        finish = wizard ? vt::FindControl(wizard, L"Button", L"Finish") : nullptr;
+        return Usable(next) && finish ? next : nullptr;
     }, boxes);
-    if (!next) {
+    if (!Usable(next) || !finish) {
         std::printf("   the wizard's Next button did not come\n");
         return {};
     }
     // The first page settles (its preparations end with a pause), then Next.
-    PumpUntil(setup, [] { return HWND(nullptr); }, boxes, 1.5);
+    PollUntil(setup, [] { return HWND(nullptr); }, boxes, 1.5);
     const double pressed = Now();
     ::PostMessageW(next, BM_CLICK, 0, 0);
-    HWND finish = PumpUntil(setup, [&]() -> HWND {
-        HWND button = vt::FindControl(wizard, L"Button", L"Finish");
-        return Usable(button) ? button : nullptr;
-    }, boxes);
-    const double finished = Now();
-    if (!finish) {
+    const bool finished = PollUntil(setup, [&] { return Usable(finish) ? finish : HWND(nullptr); }, boxes) != nullptr;
+    const double shown = Now();
+    if (!finished) {
         std::printf("   the Finish page did not come\n");
         return {};
     }
     // Closed, not finished: Finish would start the control panel.
     ::PostMessageW(wizard, WM_CLOSE, 0, 0);
-    while (!setup.ended()) setup.Pump(100);
+    setup.Join();
     if (boxes || setup.exitCode() != 0)
         std::printf("   warning: %d box(es), VelloSetup ended with 0x%lX\n", boxes, setup.exitCode());
     std::vector<Pause> pauses(std::begin(kInstallPauses), std::end(kInstallPauses));
-    return Profile("installation", pressed, finished,
-                   WithMoments(Between(setup.lines(), pressed, finished), {{finished, L"(Finish page shown)"}}), pauses,
+    return Profile("installation", pressed, shown,
+                   WithMoments(Between(setup.lines(), pressed, shown), {{shown, L"(Finish page shown)"}}), pauses,
                    &kInstallEndPause);
 }
 
@@ -371,17 +415,20 @@ HWND UninstallButton(HWND window) {
 
 Measured Uninstall() {
     const std::wstring uninstaller = InstalledUninstaller();
+    // The clean-up program waits for the uninstaller to end before it can
+    // delete it: it is still there while the uninstaller's end is reported.
+    HANDLE cleanUp = nullptr;
     DebuggedChild child;
     int boxes = 0;
     // Started from C:\ as from the list of installed programs: nothing holds
     // the install folder.
-    if (uninstaller.empty() || !child.Start(L"\"" + uninstaller + L"\"", L"C:\\")) {
+    if (uninstaller.empty() ||
+        !child.Start(L"\"" + uninstaller + L"\"", L"C:\\", [&] { cleanUp = OpenProcessNamed(L"FinalDeleteFile.exe"); })) {
         std::printf("   the installed VelloUninstall.exe does not start (%s)\n", vt::Narrow(uninstaller).c_str());
         return {};
     }
-    HWND window = nullptr;
-    HWND button = PumpUntil(child, [&]() -> HWND {
-        window = WindowOfClass(child.pid(), L"TMainForm");
+    HWND button = PollUntil(child, [&]() -> HWND {
+        HWND window = WindowOfClass(child.pid(), L"TMainForm");
         HWND b = window ? UninstallButton(window) : nullptr;
         return Usable(b) ? b : nullptr;
     }, boxes);
@@ -389,26 +436,15 @@ Measured Uninstall() {
         std::printf("   the Uninstall button did not come\n");
         return {};
     }
-    PumpUntil(child, [] { return HWND(nullptr); }, boxes, 1.5);
+    PollUntil(child, [] { return HWND(nullptr); }, boxes, 1.5);
     const double pressed = Now();
     ::PostMessageW(button, BM_CLICK, 0, 0);
-    HANDLE cleanUp = nullptr;
-    // The clean-up program waits for the uninstaller to end before it can
-    // delete it: it is still there while the uninstaller's end is reported.
-    auto findCleanUp = [&] { cleanUp = OpenProcessNamed(L"FinalDeleteFile.exe"); };
-    while (!child.ended() && Now() - pressed < 120) {
-        child.Pump(1, findCleanUp);
-        vt::MessageBoxInfo box;
-        if (vt::FindMessageBox(child.pid(), box)) {
-            std::printf("   box: %s: %s\n", vt::Narrow(box.caption).c_str(), vt::Narrow(box.text).c_str());
-            vt::AnswerMessageBox(box.hwnd);
-            ++boxes;
-        }
-    }
+    PollUntil(child, [] { return HWND(nullptr); }, boxes);
     if (!child.ended()) {
         std::printf("   the uninstaller did not end\n");
         return {};
     }
+    child.Join();
     if (!cleanUp) {
         std::printf("   the clean-up program was not seen running\n");
         return {};

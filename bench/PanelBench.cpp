@@ -3,10 +3,13 @@
 //     bare Win32 window program started the same way (ratio);
 //  2. main-thread CPU time per EQ drag move with the simulated device
 //     answering at once;
-//  3. CPU use of VelloPanel over 10 s idle with its window shown and no device.
+//  3. CPU use of VelloPanel over 10 s idle with its window shown and no device;
+//  4. private memory of VelloPanel with its full skin shown, beside the bare
+//     window program.
 // Runs from its own folder, which holds the sample kit, the stand-in device
 // library, VelloPanel.exe and bench_bare_window.exe (see bench/run.sh).
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -142,6 +145,24 @@ double IdleCpuPercent() {
     return 100.0 * cpu / wall;
 }
 
+// Private memory (commit charge) of a program once its window is painted and
+// has settled, in MB. Wine reports no PrivateUsage; its PagefileUsage is the
+// process's anonymous resident memory, which Windows reports in both.
+double PrivateMegabytes(const std::wstring& exe, const std::wstring& args) {
+    Launched l = StartUntilPainted(exe, args);
+    double megabytes = -1;
+    if (l.window) {
+        ::Sleep(2000);
+        PROCESS_MEMORY_COUNTERS_EX counters = {};
+        counters.cb = sizeof(counters);
+        if (::GetProcessMemoryInfo(l.pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                   sizeof(counters)))
+            megabytes = static_cast<double>(std::max(counters.PrivateUsage, counters.PagefileUsage)) / (1024 * 1024);
+    }
+    End(l);
+    return megabytes;
+}
+
 double MillisecondsPerDragMove(int moves) {
     vt::PhantomDevices phantoms;
     phantoms.Add({L"USB\\VID_2F7B&PID_731F&REV_0100&MI_00"});
@@ -219,5 +240,11 @@ int wmain(int argc, wchar_t** argv) {
     double idle = IdleCpuPercent();
     std::printf("3. CPU over 10 s idle, window shown, no device: %.2f %% of a core (goal < 1 %%)%s\n", idle,
                 idle == 0 ? " (Wine reports no CPU times of other processes: see the /proc figure)" : "");
+    std::fflush(stdout);
+    const double panelMemory = PrivateMegabytes(Folder() + L"VelloPanel.exe", L"-servicestart");
+    const double bareMemory = PrivateMegabytes(Folder() + L"bench_bare_window.exe", L"");
+    std::printf("4. private memory, window shown: VelloPanel with the full skin %.1f MB, bare window %.1f MB, "
+                "ratio %.1f\n",
+                panelMemory, bareMemory, bareMemory > 0 ? panelMemory / bareMemory : -1.0);
     return 0;
 }

@@ -23,7 +23,9 @@
 namespace {
 
 constexpr DWORD kWaitMs = 30000;
-constexpr DWORD kRetryMs = 200;
+// Short: the uninstaller's file is free the moment its process has ended,
+// and the clean-up should follow it at once.
+constexpr DWORD kRetryMs = 10;
 constexpr DWORD kExitRefused = 2;
 
 std::wstring OwnFolder() {
