@@ -173,14 +173,15 @@ HWND WindowOfClass(DWORD pid, const wchar_t* cls) {
 bool Usable(HWND control) { return control && ::IsWindowVisible(control) && ::IsWindowEnabled(control); }
 
 // Polls until ready() gives a window or the child ends; message boxes are
-// answered and counted. The polls are light (the child shares the Wine
-// server with them): ready() every millisecond or two, boxes every 50 ms.
+// answered and counted. The polls are light, since every one asks the Wine
+// server that the child's own file and window calls wait for: ready() every
+// 5 ms, boxes every 100 ms.
 HWND PollUntil(DebuggedChild& child, const std::function<HWND()>& ready, int& boxes, double timeout = 120) {
     const double start = Now();
     double boxesLooked = 0;
     while (!child.ended() && Now() - start < timeout) {
         if (HWND w = ready()) return w;
-        if (Now() - boxesLooked > 0.05) {
+        if (Now() - boxesLooked > 0.1) {
             boxesLooked = Now();
             vt::MessageBoxInfo box;
             if (vt::FindMessageBox(child.pid(), box)) {
@@ -189,7 +190,7 @@ HWND PollUntil(DebuggedChild& child, const std::function<HWND()>& ready, int& bo
                 ++boxes;
             }
         }
-        ::Sleep(1);
+        ::Sleep(5);
     }
     return nullptr;
 }
