@@ -70,7 +70,9 @@ public:
         onEnd_ = std::move(onEnd);
         std::promise<bool> started;
         std::future<bool> result = started.get_future();
-        thread_ = std::thread([this, commandLine, folder, &started] { Debug(commandLine, folder, started); });
+        thread_ = std::thread([this, commandLine, folder](std::promise<bool> promise) {
+            Debug(commandLine, folder, promise);
+        }, std::move(started));
         return result.get();
     }
     DWORD pid() const { return pid_; }
@@ -103,53 +105,21 @@ private:
         started.set_value(true);
         DEBUG_EVENT ev = {};
         while (!ended_ && ::WaitForDebugEvent(&ev, INFINITE)) {
-            DWORD status = DBG_CONTINUE;
-            switch (ev.dwDebugEventCode) {
-            case OUTPUT_DEBUG_STRING_EVENT: {
+            // The program's own file is closed here too: the clean-up deletes it.
+            const DWORD status = vt::SettleDebugEvent(ev);
+            if (ev.dwDebugEventCode == OUTPUT_DEBUG_STRING_EVENT) {
                 const double at = Now();
-                std::wstring text = Read(ev.u.DebugString);
+                std::wstring text = vt::ReadDebugString(process_, ev.u.DebugString);
                 std::lock_guard<std::mutex> lock(mutex_);
                 lines_.push_back({at, std::move(text)});
-                break;
-            }
-            case CREATE_PROCESS_DEBUG_EVENT:
-                // The program's file stays free: the clean-up deletes it.
-                if (ev.u.CreateProcessInfo.hFile) ::CloseHandle(ev.u.CreateProcessInfo.hFile);
-                break;
-            case LOAD_DLL_DEBUG_EVENT:
-                if (ev.u.LoadDll.hFile) ::CloseHandle(ev.u.LoadDll.hFile);
-                break;
-            case EXCEPTION_DEBUG_EVENT:
-                if (ev.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
-                    status = DBG_EXCEPTION_NOT_HANDLED;
-                break;
-            case EXIT_PROCESS_DEBUG_EVENT:
+            } else if (ev.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
                 endedAt_ = Now();
                 exitCode_ = ev.u.ExitProcess.dwExitCode;
                 if (onEnd_) onEnd_();
                 ended_ = true;
-                break;
-            default: break;
             }
             ::ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
         }
-    }
-
-    std::wstring Read(const OUTPUT_DEBUG_STRING_INFO& info) const {
-        const size_t length = info.nDebugStringLength;
-        SIZE_T read = 0;
-        if (info.fUnicode) {
-            std::wstring text(length, L'\0');
-            ::ReadProcessMemory(process_, info.lpDebugStringData, &text[0], length * sizeof(wchar_t), &read);
-            text.resize(read / sizeof(wchar_t));
-            while (!text.empty() && text.back() == L'\0') text.pop_back();
-            return text;
-        }
-        std::string bytes(length, '\0');
-        ::ReadProcessMemory(process_, info.lpDebugStringData, &bytes[0], length, &read);
-        bytes.resize(read);
-        while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
-        return std::wstring(bytes.begin(), bytes.end());
     }
 
     std::thread thread_;

@@ -76,26 +76,26 @@ if [ -n "$pid" ]; then
 fi
 "$harness" stop "$state" >/dev/null
 
-# The installer from a copy of a setup folder, in a fresh prefix for each
-# of BENCH_INSTALL_ROUNDS rounds (3 by default); the label goes in front of
-# the figures of an earlier revision. Prints the rounds' medians.
-install_bench() {
-    local folder=$1 label=$2 copy="$root/build/bench-setup" rounds=${BENCH_INSTALL_ROUNDS:-3} figures
-    figures=$(mktemp)
-    for round in $(seq 1 "$rounds"); do
-        echo "-- round $round of $rounds"
-        "$harness" stop "$setup_state" >/dev/null
-        rm -rf "$copy" "$setup_state/prefix"
-        cp -r "$folder" "$copy"
-        "$harness" start "$setup_state" "$bin/vello_keepalive.exe" >/dev/null
-        "$harness" run "$setup_state" "$bin/bench/install_bench.exe" "$(winpath "$copy")" ${BENCH_VERBOSE:+-v} |
-            tee -a "$figures" || true
-        "$harness" stop "$setup_state" >/dev/null
-    done
-    # "5. <what>: <ms> ms, fixed waits <ms> ms, ratio <r> ...": the median
-    # round by its ratio, and every round's ratio.
+# The installer from a copy of a setup folder in a fresh prefix, then its
+# uninstaller; the figures go to the file named.
+install_round() {
+    local folder=$1 figures=$2 copy="$root/build/bench-setup"
+    "$harness" stop "$setup_state" >/dev/null
+    rm -rf "$copy" "$setup_state/prefix"
+    cp -r "$folder" "$copy"
+    "$harness" start "$setup_state" "$bin/vello_keepalive.exe" >/dev/null
+    "$harness" run "$setup_state" "$bin/bench/install_bench.exe" "$(winpath "$copy")" ${BENCH_VERBOSE:+-v} |
+        tee -a "$figures" || true
+    "$harness" stop "$setup_state" >/dev/null
+}
+
+# "5. <what>: <ms> ms, fixed waits <ms> ms, ratio <r> ..." of every round:
+# the median round by its ratio, with every round's ratio; the label goes in
+# front of the figures of an earlier revision.
+install_medians() {
+    local figures=$1 label=$2
     for n in 5 6; do
-        grep -E "^$n\. .* ratio " "$figures" |
+        { grep -E "^$n\. .* ratio " "$figures" || true; } |
             awk -v n="$n" -v label="${label:+[$label] }" '
                 { line[NR] = $0; match($0, /ratio [0-9.]+/); r[NR] = substr($0, RSTART + 6, RLENGTH - 6) + 0 }
                 END {
@@ -107,15 +107,26 @@ install_bench() {
                     print n ". " label m " (median of " NR " rounds by ratio; ratios " all "; goal <= 1.2)"
                 }'
     done | tee -a "$log"
-    rm -f "$figures"
 }
 
+# BENCH_INSTALL_ROUNDS rounds (3 by default), each in a fresh prefix; with a
+# revision, its rounds take turns with this tree's, so that a machine that
+# grows busier or quieter meanwhile weighs on both alike.
+rounds=${BENCH_INSTALL_ROUNDS:-3}
+figures=$(mktemp)
+base_figures=$(mktemp)
 echo "== the installer and the uninstaller (a fresh prefix each round)"
-install_bench "$root/build/x86_64/setup" ""
-if [ -n "$baseline" ]; then
-    echo "== the installer and the uninstaller of $baseline (a fresh prefix each round)"
-    install_bench "$base/build/setup" "$baseline"
-fi
+for round in $(seq 1 "$rounds"); do
+    echo "-- round $round of $rounds"
+    install_round "$root/build/x86_64/setup" "$figures"
+    if [ -n "$baseline" ]; then
+        echo "-- round $round of $rounds, $baseline"
+        install_round "$base/build/setup" "$base_figures"
+    fi
+done
+install_medians "$figures" ""
+[ -n "$baseline" ] && install_medians "$base_figures" "$baseline"
+rm -f "$figures" "$base_figures"
 
 echo
 echo "== figures of this run"
