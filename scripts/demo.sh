@@ -28,6 +28,12 @@ if [ -x "$root/kit/assemble.sh" ]; then
 else
     python3 "$root/scripts/demo_fallback_kit.py" "$demo"
 fi
+# The stand-in companion programs where the installer puts the real ones, so
+# the tray icon's Plugin menu starts them.
+for name in VelloEffect VelloSoundFX; do
+    mkdir -p "$demo/Plugin/$name"
+    cp "$bin/companion/$name.exe" "$demo/Plugin/$name/"
+done
 log="$demo/devicelog.txt"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then

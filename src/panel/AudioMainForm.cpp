@@ -520,6 +520,7 @@ void TAudioMainForm::WndProc(ui::TMessage& msg) {
         msg.Result = 0;
         return;
     }
+    RegisteredMessage(msg);
     DragMessage(msg);
     ui::TForm::WndProc(msg);
 }

@@ -275,9 +275,13 @@ public:
     // Window messages, tray icon and menus
     void LoadTrayIcon();
     int ShowPluginMenu();
+    void PluginMenuClick(ui::TObject* Sender);
     void CloseMenuClick(ui::TObject* Sender);
     void FormMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
     void CTrayIconRestore(ui::TObject* Sender);
+    // The messages by which the system's programs signal each other (the
+    // window procedure passes every message on afterwards).
+    void RegisteredMessage(const ui::TMessage& msg);
     // 3D, FBM and environment effects
     int m_b3DEnable = 0, m_bFBM = 0, m_iEffect = 0;
     int m_i3DAlphaLink = -1, m_i3DBetaLink = -1;

@@ -296,6 +296,9 @@ const ClickRow kClicks[] = {
     {L"ENCFunctionImage", &TAudioMainForm::ENCFunctionImageClick},
 };
 
+// Pictures of the window's background: a press on them drags the window.
+const wchar_t* const kDragAreas[] = {L"MainFormImage", L"MainLeftImage", L"DeviceActiveImage", L"LogoImage"};
+
 struct TimerRow {
     ui::TTimer* TAudioMainForm::*member;
     const wchar_t* name;
@@ -355,6 +358,9 @@ void TAudioMainForm::BuildComponents() {
     for (const ClickRow& row : kClicks) {
         m_Controls.at(row.name)->OnClick = std::bind(row.handler, this, _1);
     }
+    // A press on the window's background drags the window.
+    OnMouseDown = std::bind(&TAudioMainForm::FormMouseDown, this, _1, _2, _3, _4, _5);
+    for (const wchar_t* name : kDragAreas) m_Controls.at(name)->OnMouseDown = OnMouseDown;
 
     for (const TimerRow& row : kTimers) {
         ui::TTimer* timer = new ui::TTimer(this);

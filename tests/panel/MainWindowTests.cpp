@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <string>
 #include <vector>
@@ -16,8 +20,11 @@
 #include "PhantomDevices.h"
 #include "TestSupport.h"
 #include "panel/AudioMainForm.h"
+#include "panel/PanelForms.h"
 #include "panel/device/DeviceLibrary.h"
 #include "panel/device/HidDevice.h"
+#include "shared/DebugTrace.h"
+#include "shared/ScopedWin.h"
 
 #include <chrono>
 #include <future>
@@ -881,6 +888,443 @@ TEST_F(MainWindow, DefaultEnablesAreStrictNumbers) {
         EXPECT_EQ(form->m_iDefaultEQEnable, c.enable);
         Close();
     }
+}
+
+// ---------------------------------------------------------------- window messages, tray icon and menus
+
+TEST_F(MainWindow, APressOnTheWindowsBackgroundDragsTheWindow) {
+    Build(Device::Present);
+    ui::TImage* background = form->Image(L"MainFormImage");
+    // A point of the window's shape where nothing but the background
+    // picture lies.
+    POINT free{-1, -1};
+    for (int y = 2; y < form->ClientHeight() && free.x < 0; y += 4)
+        for (int x = 2; x < form->ClientWidth() && free.x < 0; x += 4)
+            if (form->ControlAtPos(POINT{x, y}, false) == background &&
+                ::WindowFromPoint(form->ClientToScreen(POINT{x, y})) == form->Handle())
+                free = POINT{x, y};
+    ASSERT_GE(free.x, 0);
+    auto centre = [this](const wchar_t* name) {
+        ui::TControl* c = form->Image(name);
+        return POINT{c->Left() + c->Width() / 2, c->Top() + c->Height() / 2};
+    };
+    struct Case {
+        const char* name;
+        POINT at;  // client point
+        DWORD down, up;
+        bool ledDialog;
+        bool moves;
+    };
+    const Case cases[] = {
+        {"background picture", free, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, false, true},
+        {"logo", centre(L"LogoImage"), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, false, true},
+        {"left picture", centre(L"MainLeftImage"), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, false, true},
+        {"device picture", centre(L"DeviceActiveImage"), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, false, true},
+        {"right button", free, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, false, false},
+        {"a button", centre(L"EQS2Image"), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, false, false},
+        {"LED dialog showing", free, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, true, false},
+    };
+    const int dx = 40, dy = 30;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.ledDialog) {
+            LEDForm = new TLEDForm(app.get());
+            LEDForm->SetBounds(0, 0, 60, 40);
+            LEDForm->Show();
+        }
+        RECT before{}, after{};
+        ::GetWindowRect(form->Handle(), &before);
+        const POINT from = form->ClientToScreen(c.at);
+        const POINT to{from.x + dx, from.y + dy};
+        MoveTo(from);
+        // The system's move loop runs inside the press's handling on this
+        // thread; the rest of the gesture comes from another one.
+        std::atomic<bool> done{false};
+        std::thread user([&] {
+            SendAt(from, c.down);
+            for (int step = 1; step <= 4; ++step) {
+                ::Sleep(20);
+                SendAt(POINT{from.x + dx * step / 4, from.y + dy * step / 4}, 0);
+            }
+            SendAt(to, c.up);
+            done = true;
+        });
+        while (!done) Pump(10);
+        user.join();
+        Pump(50);
+        ::GetWindowRect(form->Handle(), &after);
+        EXPECT_EQ(after.left - before.left, c.moves ? dx : 0);
+        EXPECT_EQ(after.top - before.top, c.moves ? dy : 0);
+        EXPECT_EQ(form->Left(), after.left) << "the form knows where its window is";
+        EXPECT_FALSE(form->m_bDragging);
+        if (c.ledDialog) {
+            LEDForm->Free();
+            LEDForm = nullptr;
+        }
+    }
+    // No control kept the mouse: the next click reaches its button.
+    Click(form->Image(L"EQS3Image"));
+    EXPECT_EQ(form->m_iEQPreset, 3);
+}
+
+// Records, in one list, the registered messages the programs of the system
+// broadcast to each other (as a top-level window of another thread sees
+// them) and the panel's debugger lines about them.
+class MessageRecorder {
+public:
+    MessageRecorder() {
+        for (const wchar_t* name : {L"WM_AUDIO_EFFECT_EXIT", L"WM_APP_EXIT_RESUME", L"WM_Qorv73xxAPP_EXIT"})
+            names_[::RegisterWindowMessageW(name)] = vt::Narrow(name);
+        std::promise<HWND> created;
+        std::future<HWND> window = created.get_future();
+        thread_ = std::thread([this, &created] { Run(created); });
+        window_ = window.get();
+        trace::SetObserver([this](const std::wstring& line) {
+            if (line == L"WM_APP_EXIT_RESUME" || line == L"WM_APP_EXIT_EFFECT" ||
+                line.find(L".exe") != std::wstring::npos)
+                Add("debug " + vt::Narrow(line));
+        });
+    }
+    ~MessageRecorder() {
+        trace::SetObserver(nullptr);
+        ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        thread_.join();
+    }
+    std::vector<std::string> Take() {
+        std::lock_guard<std::mutex> lock(lock_);
+        std::vector<std::string> seen;
+        seen.swap(seen_);
+        return seen;
+    }
+    // Broadcasts a registered message from this window's thread, as a
+    // companion program would.
+    void Broadcast(const wchar_t* name) {
+        const UINT message = ::RegisterWindowMessageW(name);
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(window_, WM_APP, message, 0, SMTO_NORMAL, 5000, &ignored);
+    }
+
+private:
+    void Add(const std::string& what) {
+        std::lock_guard<std::mutex> lock(lock_);
+        seen_.push_back(what);
+    }
+    void Run(std::promise<HWND>& created) {
+        WNDCLASSW cls = {};
+        cls.lpfnWndProc = Proc;
+        cls.hInstance = ::GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"VelloTestMessageRecorder";
+        ::RegisterClassW(&cls);
+        HWND window = ::CreateWindowExW(0, cls.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                        cls.hInstance, nullptr);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        created.set_value(window);
+        MSG msg;
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+    }
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<MessageRecorder*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && message == WM_APP) {
+            DWORD_PTR ignored = 0;
+            ::SendMessageTimeoutW(HWND_BROADCAST, static_cast<UINT>(wParam), 0, 0, SMTO_NORMAL, 1000, &ignored);
+            return 0;
+        }
+        if (self && self->names_.count(message)) {
+            self->Add(self->names_.at(message));
+            return 0;
+        }
+        if (message == WM_CLOSE) {
+            ::DestroyWindow(window);
+            return 0;
+        }
+        if (message == WM_DESTROY) ::PostQuitMessage(0);
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    std::map<UINT, std::string> names_;
+    std::mutex lock_;
+    std::vector<std::string> seen_;
+    std::thread thread_;
+    HWND window_ = nullptr;
+};
+
+// The colours of an icon drawn at the tray's size on a fixed background.
+std::vector<DWORD> IconPixels(HICON icon) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = 16;
+    info.bmiHeader.biHeight = -16;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    win::Dc dc(::CreateCompatibleDC(nullptr));
+    win::GdiObject bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win::Select select(dc.get(), bitmap.get());
+    std::fill_n(static_cast<DWORD*>(bits), 256, 0x00808080u);
+    ::DrawIconEx(dc.get(), 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    ::GdiFlush();
+    return std::vector<DWORD>(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 256);
+}
+
+// Largest difference of one colour channel between two pictures.
+int ChannelDistance(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
+    int most = a.size() == b.size() ? 0 : 255;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        for (int shift : {0, 8, 16})
+            most = std::max(most, std::abs(static_cast<int>((a[i] >> shift) & 0xFF) -
+                                           static_cast<int>((b[i] >> shift) & 0xFF)));
+    return most;
+}
+
+// A companion program's log beside it: "started <arguments>", "ended <message>".
+std::wstring CompanionLog(const std::wstring& name) {
+    return vt::BinDir() + L"Plugin\\" + name + L"\\" + name + L".log";
+}
+
+// Waits until the companion program's window is there to hear broadcasts.
+bool WaitForCompanionWindow(const std::wstring& name) {
+    DWORD start = ::GetTickCount();
+    do {
+        if (::FindWindowW(L"VelloCompanionStandIn", name.c_str())) return true;
+        Pump(50);
+    } while (::GetTickCount() - start < 20000);
+    return false;
+}
+
+bool WaitForFileText(const std::wstring& path, const std::string& text) {
+    DWORD start = ::GetTickCount();
+    do {
+        if (vt::ReadFileBytes(path).find(text) != std::string::npos) return true;
+        Pump(50);
+    } while (::GetTickCount() - start < 20000);
+    return false;
+}
+
+class TrayAndMenus : public MainWindow {
+protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        for (const wchar_t* name : {L"VelloEffect", L"VelloSoundFX"}) ::DeleteFileW(CompanionLog(name).c_str());
+    }
+    void TearDown() override {
+        // Companion programs still running end as they do at the panel's Close.
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(HWND_BROADCAST, ::RegisterWindowMessageW(L"WM_AUDIO_EFFECT_EXIT"), 0, 0, SMTO_NORMAL,
+                              1000, &ignored);
+        ui::TPopupMenu::SetPopupHandler({});
+        ui::TCTrayIcon::SetNotifyIconHandler({});
+        MainWindow::TearDown();
+    }
+
+    // Opens the tray icon's menu as the shell does on a right-button release
+    // and chooses item in it; false when the menu does not offer the item.
+    bool ChooseInTrayMenu(ui::TMenuItem* item) {
+        bool offered = false;
+        ui::TPopupMenu::SetPopupHandler([&](ui::TPopupMenu& menu, int, int) {
+            win::Menu shown = menu.CreateHandle();
+            offered = ::GetMenuState(shown.get(), item->Command(), MF_BYCOMMAND) != static_cast<UINT>(-1);
+            if (offered) ui::DispatchMenuCommand(item->Command());
+        });
+        ::SendMessageW(form->CTrayIcon->Handle(), ui::TCTrayIcon::CallbackMessage(), 1, WM_RBUTTONUP);
+        ui::TPopupMenu::SetPopupHandler({});
+        return offered;
+    }
+    void DoubleClickTrayIcon() {
+        ::SendMessageW(form->CTrayIcon->Handle(), ui::TCTrayIcon::CallbackMessage(), 1, WM_LBUTTONDBLCLK);
+        Pump(50);
+    }
+    std::vector<std::wstring> PluginCaptions() const {
+        std::vector<std::wstring> captions;
+        for (int i = 0; i < form->ModeMenu->Count(); ++i) captions.push_back(form->ModeMenu->Items(i)->Caption());
+        return captions;
+    }
+    std::vector<bool> PluginTicks() const {
+        std::vector<bool> ticks;
+        for (int i = 0; i < form->ModeMenu->Count(); ++i) ticks.push_back(form->ModeMenu->Items(i)->Checked());
+        return ticks;
+    }
+};
+
+TEST_F(TrayAndMenus, APluginStartsAfterItsBroadcastsAndKeepsThePanelInTheTray) {
+    Build(Device::Present);
+    ASSERT_EQ(PluginCaptions(), std::vector<std::wstring>({L"VelloEffect", L"VelloSoundFX"}));
+    EXPECT_TRUE(form->ModeMenu->Visible());
+    EXPECT_EQ(form->m_iPluginCount, 2);
+    MessageRecorder recorder;
+
+    const std::wstring effect = vt::BinDir() + L"Plugin\\VelloEffect\\VelloEffect.exe";
+    ASSERT_TRUE(ChooseInTrayMenu(form->ModeMenu->Items(0)));
+    const std::vector<std::string> expected = {
+        "WM_AUDIO_EFFECT_EXIT",    "debug WM_APP_EXIT_RESUME", "WM_APP_EXIT_RESUME",
+        "debug WM_APP_EXIT_EFFECT", "WM_AUDIO_EFFECT_EXIT",     "debug WM_APP_EXIT_EFFECT",
+        "WM_AUDIO_EFFECT_EXIT",    "debug " + vt::Narrow(effect)};
+    EXPECT_EQ(recorder.Take(), expected);
+    EXPECT_TRUE(WaitForFileText(CompanionLog(L"VelloEffect"), "started " + vt::Narrow(effect)))
+        << "the program is started with its own path as its argument";
+    EXPECT_EQ(PluginTicks(), std::vector<bool>({true, false}));
+    EXPECT_FALSE(::IsWindowVisible(form->Handle())) << "the panel hides while the companion runs";
+
+    // Restoring from the tray sends the window back while a companion runs.
+    DoubleClickTrayIcon();
+    EXPECT_FALSE(::IsWindowVisible(form->Handle()));
+
+    // The other program: the first is asked to end, the tick moves.
+    ASSERT_TRUE(WaitForCompanionWindow(L"VelloEffect"));
+    ASSERT_TRUE(ChooseInTrayMenu(form->ModeMenu->Items(1)));
+    EXPECT_TRUE(WaitForFileText(CompanionLog(L"VelloEffect"), "ended WM_AUDIO_EFFECT_EXIT"));
+    EXPECT_TRUE(WaitForFileText(CompanionLog(L"VelloSoundFX"), "started "));
+    EXPECT_EQ(PluginTicks(), std::vector<bool>({false, true}));
+
+    // A companion that ends tells every program so: the ticks go, and the
+    // tray shows the window again.
+    recorder.Take();
+    recorder.Broadcast(L"WM_APP_EXIT_RESUME");
+    Pump(50);
+    EXPECT_EQ(PluginTicks(), std::vector<bool>({false, false}));
+    DoubleClickTrayIcon();
+    EXPECT_TRUE(::IsWindowVisible(form->Handle()));
+}
+
+TEST_F(TrayAndMenus, CloseAsksTheCompanionsToEndAndEndsThePanel) {
+    Build(Device::Present);
+    ASSERT_TRUE(ChooseInTrayMenu(form->ModeMenu->Items(0)));
+    ASSERT_TRUE(WaitForCompanionWindow(L"VelloEffect"));
+    MessageRecorder recorder;
+    ASSERT_TRUE(ChooseInTrayMenu(form->CloseMenu));
+    EXPECT_EQ(recorder.Take(), std::vector<std::string>({"WM_AUDIO_EFFECT_EXIT"}));
+    EXPECT_TRUE(WaitForFileText(CompanionLog(L"VelloEffect"), "ended WM_AUDIO_EFFECT_EXIT"));
+    EXPECT_TRUE(app->Terminated()) << "the message loop ends, then the shut-down runs";
+}
+
+TEST_F(TrayAndMenus, ThePluginMenuOffersTheFoldersTheSettingsEnable) {
+    const std::wstring config = vt::BinDir() + L"AudioConfig.cfg";
+    const std::wstring plugins = vt::BinDir() + L"Plugin\\";
+    const std::wstring tooLong(32, L'L');
+    struct Folder {
+        std::wstring name;
+        const wchar_t* value;  // [Application] <name>, null: no entry
+    };
+    const Folder folders[] = {{L"Two", L"2"},         {L"Zero", L"0"},   {L"Missing", nullptr},
+                              {L"Word", L"on"},       {L"Sound&Voice", L"1"}, {tooLong, L"1"}};
+    for (const Folder& f : folders) {
+        ASSERT_TRUE(::CreateDirectoryW((plugins + f.name).c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+        ::WritePrivateProfileStringW(L"Application", f.name.c_str(), f.value, config.c_str());
+    }
+    ::CopyFileW((plugins + L"VelloEffect\\VelloEffect.exe").c_str(),
+                (plugins + L"Sound&Voice\\Sound&Voice.exe").c_str(), FALSE);
+    struct Restore {
+        const Folder* begin;
+        const Folder* end;
+        std::wstring config, plugins;
+        ~Restore() {
+            for (const Folder* f = begin; f != end; ++f) {
+                ::WritePrivateProfileStringW(L"Application", f->name.c_str(), nullptr, config.c_str());
+                // A companion program that just ended may still hold its file.
+                for (int i = 0; i < 100 && !vt::RemoveTree(plugins + f->name); ++i) ::Sleep(50);
+            }
+            ::WritePrivateProfileStringW(L"Plugin", L"PluginFolderName", L"Plugin", config.c_str());
+        }
+    } restore{std::begin(folders), std::end(folders), config, plugins};
+
+    // A plug-in folder named like the program's own folder, so that its name
+    // appears in the path twice.
+    std::wstring own = vt::BinDir();
+    own.pop_back();
+    own.erase(0, own.find_last_of(L'\\') + 1);
+    ASSERT_TRUE(::CreateDirectoryW((vt::BinDir() + own).c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    ::CreateDirectoryW((vt::BinDir() + own + L"\\Two").c_str(), nullptr);
+    struct RemoveOwn {
+        std::wstring folder;
+        ~RemoveOwn() { vt::RemoveTree(folder); }
+    } removeOwn{vt::BinDir() + own};
+
+    struct Case {
+        const char* name;
+        std::wstring pluginFolderName;
+        std::vector<std::wstring> captions;  // in the folder's order
+    };
+    const Case cases[] = {
+        {"the kit's folder with more sub-folders", L"Plugin",
+         {L"Sound&&Voice", L"Two", L"VelloEffect", L"VelloSoundFX"}},
+        {"named like the program's folder", own, {L"Two"}},
+        {"no plug-in folder named", L"", {}},
+        {"a plug-in folder that does not exist", L"NoSuchFolder", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::WritePrivateProfileStringW(L"Plugin", L"PluginFolderName", c.pluginFolderName.c_str(), config.c_str());
+        Build(Device::None);
+        EXPECT_TRUE(boxes.empty()) << "the window comes up";
+        EXPECT_EQ(PluginCaptions(), c.captions);
+        EXPECT_EQ(form->m_iPluginCount, static_cast<int>(c.captions.size()));
+        EXPECT_EQ(form->ModeMenu->Visible(), !c.captions.empty());
+        for (int i = 0; i < form->ModeMenu->Count(); ++i) {
+            EXPECT_TRUE(form->ModeMenu->Items(i)->AutoCheck());
+            EXPECT_TRUE(form->ModeMenu->Items(i)->RadioItem());
+        }
+        Close();
+    }
+
+    // A folder whose name holds an '&' is started under its own name.
+    ::WritePrivateProfileStringW(L"Plugin", L"PluginFolderName", L"Plugin", config.c_str());
+    Build(Device::None);
+    ASSERT_EQ(PluginCaptions().front(), L"Sound&&Voice");
+    ASSERT_TRUE(ChooseInTrayMenu(form->ModeMenu->Items(0)));
+    const std::wstring program = plugins + L"Sound&Voice\\Sound&Voice.exe";
+    EXPECT_TRUE(WaitForFileText(plugins + L"Sound&Voice\\Sound&Voice.log", "started " + vt::Narrow(program)));
+    EXPECT_TRUE(form->ModeMenu->Items(0)->Checked());
+    ASSERT_TRUE(WaitForCompanionWindow(L"Sound&Voice"));
+    ASSERT_TRUE(ChooseInTrayMenu(form->CloseMenu));
+    EXPECT_TRUE(WaitForFileText(plugins + L"Sound&Voice\\Sound&Voice.log", "ended WM_AUDIO_EFFECT_EXIT"));
+}
+
+TEST_F(TrayAndMenus, AProgramThatCannotStartLeavesNoTickAndThePanelShown) {
+    const std::wstring program = vt::BinDir() + L"Plugin\\VelloSoundFX\\VelloSoundFX.exe";
+    const std::wstring aside = program + L".aside";
+    ASSERT_TRUE(::MoveFileW(program.c_str(), aside.c_str()));
+    struct PutBack {
+        std::wstring from, to;
+        ~PutBack() { ::MoveFileW(from.c_str(), to.c_str()); }
+    } putBack{aside, program};
+    Build(Device::Present);
+    ASSERT_TRUE(ChooseInTrayMenu(form->ModeMenu->Items(1)));
+    EXPECT_EQ(PluginTicks(), std::vector<bool>({false, false}));
+    EXPECT_TRUE(::IsWindowVisible(form->Handle()));
+    DoubleClickTrayIcon();
+    EXPECT_TRUE(::IsWindowVisible(form->Handle())) << "restoring from the tray still shows the window";
+}
+
+TEST_F(TrayAndMenus, TheTrayShowsTheIconFileAndAddsItAgainForANewShell) {
+    struct Notice {
+        DWORD message;
+        std::vector<DWORD> pixels;
+        std::wstring tip;
+    };
+    std::vector<Notice> notices;
+    ui::TCTrayIcon::SetNotifyIconHandler([&](DWORD message, const NOTIFYICONDATAW& data) {
+        notices.push_back(Notice{message, IconPixels(data.hIcon), data.szTip});
+        return TRUE;
+    });
+    Build(Device::None);
+    win::Icon file(static_cast<HICON>(
+        ::LoadImageW(nullptr, (vt::BinDir() + L"Vello.ico").c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE)));
+    ASSERT_TRUE(file);
+    const std::vector<DWORD> expected = IconPixels(file.get());
+    EXPECT_LT(form->CTrayIcon->IconIndex(), form->ImageList->Count()) << "the list holds the icon shown";
+    ASSERT_FALSE(notices.empty());
+    EXPECT_LE(ChannelDistance(notices.back().pixels, expected), 8) << "the tray shows the settings' icon file";
+    EXPECT_EQ(notices.back().tip, L"Vello Audio Center");
+
+    // The shell started again with an empty tray: the icon is added anew.
+    notices.clear();
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(HWND_BROADCAST, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_NORMAL, 1000,
+                          &ignored);
+    Pump(50);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_LE(ChannelDistance(notices[0].pixels, expected), 8);
+    EXPECT_EQ(notices[0].tip, L"Vello Audio Center");
 }
 
 }  // namespace

@@ -198,6 +198,49 @@ TEST_F(PanelSim, TheDeviceIsReadyAndABandDragReachesTheDeviceLog) {
     EXPECT_EQ(SimulatedAudioDevices(), 0);
 }
 
+TEST_F(PanelSim, TheSetupProgramsExitMessageClosesThePanelAsTheUserWould) {
+    Start();
+    const std::wstring lastProfile = AppData() + L"\\" + kUserFolder + L"\\LastProfile.ini";
+    ::DeleteFileW(lastProfile.c_str());
+    // A band raised first, so the profile written at the end shows it.
+    size_t before = DragBand(-40);
+    ASSERT_TRUE(WaitForReports({"hid 00 00 00 00 00"}, before));
+    before = Log().size();
+
+    // What VelloSetup and VelloUninstall send before they replace or delete
+    // the panel's program file.
+    const UINT exitMessage = ::RegisterWindowMessageW(L"WM_Qorv73xxAPP_EXIT");
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(HWND_BROADCAST, exitMessage, 0, 0, SMTO_NORMAL, 100, &ignored);
+    DWORD code = 99;
+    ASSERT_TRUE(panel.Wait(kWaitMs, &code)) << "the panel is still running";
+    window = nullptr;
+    EXPECT_EQ(code, 0u);
+
+    // The shut-down ran: the last profile holds the raised band, the chip's
+    // feature register was cleared and the simulation ended in order.
+    wchar_t s1[64] = {};
+    ::GetPrivateProfileStringW(L"EQ", L"S1", L"", s1, 64, lastProfile.c_str());
+    EXPECT_EQ(std::wstring(s1).compare(0, 3, L"0x6"), 0) << vt::Narrow(s1);
+    std::vector<std::string> log = Log();
+    const std::vector<std::string> clear = {"hid 00 60 00 01 10", "hid 00 60 00 01 20"};
+    EXPECT_NE(std::search(log.begin() + static_cast<long>(before), log.end(), clear.begin(), clear.end()), log.end())
+        << vt::ReadFileBytes(dir / L"devicelog.txt");
+    ASSERT_FALSE(log.empty());
+    EXPECT_TRUE(StartsWith(log.back(), "sim end")) << log.back();
+    EXPECT_EQ(SimulatedAudioDevices(), 0);
+}
+
+TEST_F(PanelSim, TheWindowIsDraggedByItsLogo) {
+    Start();
+    RECT before{}, after{};
+    ::GetWindowRect(window, &before);
+    Press(Centre(L"Main", L"LogoImage"), 60);
+    ::GetWindowRect(window, &after);
+    EXPECT_EQ(after.top - before.top, 60);
+    EXPECT_EQ(after.left, before.left);
+}
+
 TEST_F(PanelSim, UnplugTakesTheDeviceAwayAndReplugBringsItBack) {
     Start();
     Control("unplug");
