@@ -6,6 +6,7 @@
 //  3. CPU use of VelloPanel over 10 s idle with its window shown and no device;
 //  4. private memory of VelloPanel with its full skin shown, beside the bare
 //     window program.
+// "panel_bench.exe -drag N" measures only figure 2, over N moves.
 // Runs from its own folder, which holds the sample kit, the stand-in device
 // library, VelloPanel.exe and bench_bare_window.exe (see bench/run.sh).
 #include <windows.h>
@@ -13,12 +14,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "HidSimulation.h"
 #include "PhantomDevices.h"
 #include "panel/AudioMainForm.h"
+#include "panel/device/DeviceLibrary.h"
+#include "panel/device/HidDevice.h"
 
 namespace {
 
@@ -163,6 +168,16 @@ double PrivateMegabytes(const std::wstring& exe, const std::wstring& args) {
     return megabytes;
 }
 
+// Main-thread CPU per call of f, in ms, over n calls.
+double ThreadMilliseconds(int n, const std::function<void()>& f) {
+    FILETIME c, e, k0, u0, k1, u1;
+    HANDLE thread = ::GetCurrentThread();
+    ::GetThreadTimes(thread, &c, &e, &k0, &u0);
+    for (int i = 0; i < n; ++i) f();
+    ::GetThreadTimes(thread, &c, &e, &k1, &u1);
+    return 1000.0 * (FileTimeSeconds(k1) - FileTimeSeconds(k0) + FileTimeSeconds(u1) - FileTimeSeconds(u0)) / n;
+}
+
 double MillisecondsPerDragMove(int moves) {
     vt::PhantomDevices phantoms;
     phantoms.Add({L"USB\\VID_2F7B&PID_731F&REV_0100&MI_00"});
@@ -197,8 +212,25 @@ double MillisecondsPerDragMove(int moves) {
     std::printf("  (%d moves, %zu reports sent, wall %.3f ms per move)\n", moves, sim.OutputReports().size(),
                 1000.0 * wall / moves);
     form->m_bDragging = false;
+    // What each move must call, through the same stand-ins: the cursor
+    // position (asked of X while the cursor stands still, as here, not while
+    // a hand moves it), the EQ switch's three device-library calls and the
+    // HID interface opened and closed.
+    POINT p;
+    const double cursor = ThreadMilliseconds(moves, [&] { ::GetCursorPos(&p); });
+    const double library = ThreadMilliseconds(moves, [&] {
+        int state = 0;
+        fnDLLKQ_ConfigEQ_ById(0);
+        fnDLLKQ_SetEQ_OnOff_ById(form->m_bEQEnable, 0);
+        fnDLLKQ_IsEQ_Enable_ById(&state, 0);
+    });
+    const double open = ThreadMilliseconds(moves, [&] { OpenHidDevice(form->m_wVID, form->m_wPID); });
+    const double perMove = 1000.0 * cpu / moves;
+    std::printf("  (of each move: cursor position %.4f ms, three device-library calls %.4f ms, HID interface "
+                "opened and closed %.4f ms; the rest %.4f ms)\n",
+                cursor, library, open, perMove - cursor - library - open);
     form->Free();
-    return 1000.0 * cpu / moves;
+    return perMove;
 }
 
 void PrepareUserFolder() {
@@ -217,6 +249,12 @@ void PrepareUserFolder() {
 
 int wmain(int argc, wchar_t** argv) {
     PrepareUserFolder();
+    // "-drag N": only the drag figure, over N moves (to profile the path).
+    if (argc > 2 && std::wcscmp(argv[1], L"-drag") == 0) {
+        const int moves = std::max(1, _wtoi(argv[2]));
+        std::printf("2. main-thread CPU per EQ drag move: %.4f ms (goal <= 0.1 ms)\n", MillisecondsPerDragMove(moves));
+        return 0;
+    }
     const int rounds = 7;
     // The bare window first; VelloPanel.baseline.exe (an earlier revision's
     // panel, see bench/run.sh) when it lies beside this program.

@@ -409,6 +409,117 @@ TEST_F(MainWindow, OneFlatBandSwitchesTheEQOffOnlyWhenAllAreFlat) {
     }
 }
 
+// The traffic of an EQ band drag in the order it leaves the process: the
+// device library's EQ calls and the output reports, each report marked with
+// whether an HID handle besides the window's own was open while it went.
+struct EqTraffic {
+    static std::vector<std::string> events;
+    static PFN_DLLKQ_ConfigEQ_ById configEQ;
+    static PFN_DLLKQ_SetEQ_OnOff_ById setEQ;
+    static PFN_DLLKQ_IsEQ_Enable_ById isEQ;
+
+    static void Add(const std::string& event) { events.push_back(event); }
+    static int WINAPI ConfigEQ(BYTE index) {
+        Add("ConfigEQ " + std::to_string(index));
+        return configEQ(index);
+    }
+    static int WINAPI SetEQ(int on, BYTE index) {
+        Add("SetEQ_OnOff " + std::to_string(on) + " " + std::to_string(index));
+        return setEQ(on, index);
+    }
+    static int WINAPI IsEQ(int* enabled, BYTE index) {
+        Add("IsEQ_Enable " + std::to_string(index));
+        return isEQ(enabled, index);
+    }
+    // Records until the window that bound the library goes.
+    static void Install(hidsim::Simulation& sim) {
+        events.clear();
+        configEQ = fnDLLKQ_ConfigEQ_ById;
+        setEQ = fnDLLKQ_SetEQ_OnOff_ById;
+        isEQ = fnDLLKQ_IsEQ_Enable_ById;
+        fnDLLKQ_ConfigEQ_ById = ConfigEQ;
+        fnDLLKQ_SetEQ_OnOff_ById = SetEQ;
+        fnDLLKQ_IsEQ_Enable_ById = IsEQ;
+        const int kept = sim.OpenHandles();  // the window's mark of the active device
+        sim.SetObserver({[&sim, kept](const hidsim::SentReport& r) {
+                             Add(Decode(r.bytes) + (sim.OpenHandles() > kept ? "" : " (no handle of its own)"));
+                         },
+                         {}});
+    }
+};
+std::vector<std::string> EqTraffic::events;
+PFN_DLLKQ_ConfigEQ_ById EqTraffic::configEQ = nullptr;
+PFN_DLLKQ_SetEQ_OnOff_ById EqTraffic::setEQ = nullptr;
+PFN_DLLKQ_IsEQ_Enable_ById EqTraffic::isEQ = nullptr;
+
+TEST_F(MainWindow, EachDragMoveSendsItsBandOnAnInterfaceOpenedForIt) {
+    Build(Device::Present);
+    form->m_bEQEnable = 1;
+    EqTraffic::Install(sim);
+    // What one move sends for band b at one gain: the EQ switch, the band's
+    // two registers (12 kHz reads 0x129 first to keep its flag nibble) and
+    // the all-zero report.
+    auto move = [](int band, int gain, int flags) {
+        char low[16], high[16], value[16], bits[16];
+        std::snprintf(low, sizeof(low), "sel %04x", 0x120 + 2 * band);
+        std::snprintf(value, sizeof(value), "wr %02x", gain & 0xFF);
+        std::snprintf(high, sizeof(high), "sel %04x", 0x121 + 2 * band);
+        std::snprintf(bits, sizeof(bits), "wr %02x", flags | (gain >> 8));
+        std::vector<std::string> m = {"ConfigEQ 0", "SetEQ_OnOff 1 0", "IsEQ_Enable 0", low, value};
+        if (band == 4) m.push_back(high);
+        m.insert(m.end(), {high, bits, "zero"});
+        return m;
+    };
+    // Offsets 48 (the start), 36, 24 and 12 of the track of 120.
+    const int gains[] = {0x534, 0x666, 0x79B, 0x8CD};
+    struct Case {
+        const char* name;
+        const wchar_t* slider;
+        int band;
+        BYTE flags;  // high nibble of 0x129 on the device
+    };
+    const Case cases[] = {
+        {"60 Hz", L"EQ60HzSliderImage", 0, 0x00},
+        {"12 kHz, its flags kept", L"EQ12000HzSliderImage", 4, 0xA0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DragBandTo(c.slider, 48);
+        sim.SetRegister(hid, 0x129, c.flags);
+        EqTraffic::events.clear();
+        const int opened = sim.CallCount(hidsim::Call::CreateFile);
+        // One press (beside the last one, or the system makes it a double
+        // click), moves 12, 24 and 36 pixels up, one release.
+        ui::TImage* slider = form->Image(c.slider);
+        const POINT from = {Centre(slider).x + slider->Width() / 4, Centre(slider).y};
+        MoveTo(from);
+        SendAt(from, MOUSEEVENTF_LEFTDOWN);
+        Pump(30);
+        for (int dy : {-12, -24, -36}) MoveTo(POINT{from.x, from.y + dy});
+        SendAt(Cursor(), MOUSEEVENTF_LEFTUP);
+        Pump(30);
+
+        // The system may deliver a move twice or one from a place the
+        // pointer has left: each is a move of its own, sent whole.
+        std::vector<std::vector<std::string>> moves;
+        for (const std::string& e : EqTraffic::events) {
+            if (e.rfind("ConfigEQ", 0) == 0) moves.emplace_back();
+            ASSERT_FALSE(moves.empty()) << "sent before the first move: " << e;
+            moves.back().push_back(e);
+        }
+        ASSERT_FALSE(moves.empty());
+        EXPECT_EQ(sim.CallCount(hidsim::Call::CreateFile) - opened, static_cast<int>(moves.size()))
+            << "the interface is opened once per move";
+        for (const std::vector<std::string>& m : moves) {
+            bool known = false;
+            for (int gain : gains) known = known || m == move(c.band, gain, c.flags);
+            EXPECT_TRUE(known) << ::testing::PrintToString(m);
+        }
+        EXPECT_EQ(moves.back(), move(c.band, gains[3], c.flags));
+        EXPECT_EQ(sim.OpenHandles(), 1) << "only the window's own handle stays open";
+    }
+}
+
 TEST_F(MainWindow, FlatPresetSendsNoRegisterAndSwitchesTheEQOff) {
     Build(Device::Present);
     form->m_bEQEnable = 1;
