@@ -14,7 +14,9 @@
 // none when it did). The programs run as debugged children, so every
 // debugger line gets a time; the profile printed after each ratio is the
 // time from one step line to the next, less the fixed waits inside. With
-// -v every debugger line is printed with its time.
+// -v every debugger line is printed with its time. Last, the files the
+// installer copies and the uninstaller deletes are copied and deleted by a
+// bare loop (5b, 6b): what the file system alone costs for them here.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -434,6 +436,83 @@ Measured Uninstall() {
                    pauses, nullptr);
 }
 
+// ------------------------------------------------- the files themselves
+
+// What the file system itself costs here for the files the installer copies
+// from its folder (the skin, language and plug-in trees and the four single
+// files) and the uninstaller deletes: each copied by CopyFileW and given
+// normal attributes, then deleted, by a bare loop, into a folder of its own.
+struct BareFiles {
+    int files = 0;
+    int folders = 0;
+    double copySeconds = 0;
+    double deleteSeconds = 0;
+};
+
+void BareCopy(const std::wstring& from, const std::wstring& to, BareFiles& bare) {
+    ::CreateDirectoryW(to.c_str(), nullptr);
+    ++bare.folders;
+    WIN32_FIND_DATAW entry = {};
+    HANDLE find = ::FindFirstFileW((from + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            BareCopy(from + L"\\" + name, to + L"\\" + name, bare);
+        } else {
+            ::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
+            ::SetFileAttributesW((to + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+            ++bare.files;
+        }
+    } while (::FindNextFileW(find, &entry));
+    ::FindClose(find);
+}
+
+void BareDelete(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry = {};
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) BareDelete(folder + L"\\" + name);
+            else ::DeleteFileW((folder + L"\\" + name).c_str());
+        } while (::FindNextFileW(find, &entry));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+BareFiles MeasureBareFiles(const std::wstring& setupFolder) {
+    const std::wstring settings = setupFolder + L"AudioConfig.cfg";
+    auto setting = [&](const wchar_t* section, const wchar_t* key) {
+        wchar_t value[MAX_PATH] = {};
+        ::GetPrivateProfileStringW(section, key, L"", value, MAX_PATH, settings.c_str());
+        return std::wstring(value);
+    };
+    const std::wstring target = L"C:\\bench-bare-files";
+    BareFiles bare;
+    const double start = Now();
+    ::CreateDirectoryW(target.c_str(), nullptr);
+    for (const std::wstring& name : {setting(L"Skin", L"SkinFolderName"), setting(L"Language", L"LanguageFolderName"),
+                                     setting(L"Plugin", L"PluginFolderName")}) {
+        if (!name.empty()) BareCopy(setupFolder + name, target + L"\\" + name, bare);
+    }
+    for (const std::wstring& name : {std::wstring(L"AudioConfig.cfg"), setting(L"Install", L"InstallIconFileName"),
+                                     std::wstring(L"bee.wav"), std::wstring(L"DLLKQ_UsbAudio73xx_x32.dll")}) {
+        if (name.empty()) continue;
+        ::CopyFileW((setupFolder + name).c_str(), (target + L"\\" + name).c_str(), FALSE);
+        ::SetFileAttributesW((target + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        ++bare.files;
+    }
+    bare.copySeconds = Now() - start;
+    const double copied = Now();
+    BareDelete(target);
+    bare.deleteSeconds = Now() - copied;
+    return bare;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -451,5 +530,11 @@ int wmain(int argc, wchar_t** argv) {
     ::Sleep(2000);  // the prefix settles
     const Measured uninstall = install.seconds < 0 ? Measured{} : Uninstall();
     PrintRatio("6", "uninstall, Uninstall to the end of the clean-up", uninstall);
+    std::fflush(stdout);
+    // The floor under the rest: the same files through the file system alone.
+    const BareFiles bare = MeasureBareFiles(folder);
+    std::printf("5b. bare copy of the %d files in %d folders the install copies: %.0f ms\n", bare.files,
+                bare.folders, 1000 * bare.copySeconds);
+    std::printf("6b. bare deletion of them: %.0f ms\n", 1000 * bare.deleteSeconds);
     return install.seconds < 0 || uninstall.seconds < 0;
 }

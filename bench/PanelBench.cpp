@@ -178,7 +178,13 @@ double ThreadMilliseconds(int n, const std::function<void()>& f) {
     return 1000.0 * (FileTimeSeconds(k1) - FileTimeSeconds(k0) + FileTimeSeconds(u1) - FileTimeSeconds(u0)) / n;
 }
 
-double MillisecondsPerDragMove(int moves) {
+// Main-thread CPU per drag move, and per move what the calls that each move
+// must make cost by themselves (ms).
+struct DragFigure {
+    double perMove, cursor, library, open;
+};
+
+DragFigure MeasureDragMoves(int moves) {
     vt::PhantomDevices phantoms;
     phantoms.Add({L"USB\\VID_2F7B&PID_731F&REV_0100&MI_00"});
     hidsim::Simulation sim;
@@ -225,12 +231,15 @@ double MillisecondsPerDragMove(int moves) {
         fnDLLKQ_IsEQ_Enable_ById(&state, 0);
     });
     const double open = ThreadMilliseconds(moves, [&] { OpenHidDevice(form->m_wVID, form->m_wPID); });
-    const double perMove = 1000.0 * cpu / moves;
-    std::printf("  (of each move: cursor position %.4f ms, three device-library calls %.4f ms, HID interface "
-                "opened and closed %.4f ms; the rest %.4f ms)\n",
-                cursor, library, open, perMove - cursor - library - open);
     form->Free();
-    return perMove;
+    return {1000.0 * cpu / moves, cursor, library, open};
+}
+
+void PrintDragFigure(const DragFigure& f) {
+    std::printf("2. main-thread CPU per EQ drag move: %.4f ms (goal <= 0.1 ms)\n", f.perMove);
+    std::printf("   of each move: cursor position %.4f ms, three device-library calls %.4f ms, HID interface opened "
+                "and closed %.4f ms; the rest %.4f ms\n",
+                f.cursor, f.library, f.open, f.perMove - f.cursor - f.library - f.open);
 }
 
 void PrepareUserFolder() {
@@ -252,7 +261,7 @@ int wmain(int argc, wchar_t** argv) {
     // "-drag N": only the drag figure, over N moves (to profile the path).
     if (argc > 2 && std::wcscmp(argv[1], L"-drag") == 0) {
         const int moves = std::max(1, _wtoi(argv[2]));
-        std::printf("2. main-thread CPU per EQ drag move: %.4f ms (goal <= 0.1 ms)\n", MillisecondsPerDragMove(moves));
+        PrintDragFigure(MeasureDragMoves(moves));
         return 0;
     }
     const int rounds = 7;
@@ -272,8 +281,7 @@ int wmain(int argc, wchar_t** argv) {
                     starts[2] * 1000, bare > 0 ? starts[2] / bare : -1.0);
     }
     std::fflush(stdout);
-    double perMove = MillisecondsPerDragMove(3000);
-    std::printf("2. main-thread CPU per EQ drag move: %.4f ms (goal <= 0.1 ms)\n", perMove);
+    PrintDragFigure(MeasureDragMoves(3000));
     std::fflush(stdout);
     double idle = IdleCpuPercent();
     std::printf("3. CPU over 10 s idle, window shown, no device: %.2f %% of a core (goal < 1 %%)%s\n", idle,

@@ -9,6 +9,8 @@
 #      waits (ratio), in a fresh prefix
 #   6. uninstall: VelloUninstall from Uninstall to the end of the clean-up
 #      against its fixed waits (ratio), in the same prefix
+#   5b, 6b. the files the install copies, copied and deleted by a bare loop
+#      in the same prefix: what the file system alone costs for them
 #
 #   bench/run.sh [REVISION]
 #
@@ -119,6 +121,22 @@ install_medians() {
                         "; the rest, median " median(rests, NR) " ms; goal <= 1.2)"
                 }'
     done | tee -a "$log"
+    # "5b. <what>: <ms> ms": the bare copy and deletion, as their medians.
+    for n in 5b 6b; do
+        { grep -E "^$n\. " "$figures" || true; } |
+            awk -v label="${label:+[$label] }" '
+                {
+                    match($0, /: -?[0-9]+ ms$/); v[NR] = substr($0, RSTART + 2, RLENGTH - 5) + 0
+                    all = all (NR > 1 ? " " : "") v[NR]; line = $0
+                }
+                END {
+                    if (NR == 0) exit
+                    for (i = 1; i <= NR; i++) for (j = i + 1; j <= NR; j++) if (v[j] < v[i]) { t = v[i]; v[i] = v[j]; v[j] = t }
+                    sub(/: -?[0-9]+ ms$/, "", line); match(line, /^[0-9]+b\. /)
+                    print substr(line, 1, RLENGTH) label substr(line, RLENGTH + 1) ": " v[int((NR + 1) / 2)] \
+                        " ms (median of " NR " rounds; " all ")"
+                }'
+    done | tee -a "$log"
 }
 
 # BENCH_INSTALL_ROUNDS rounds (3 by default), each in a fresh prefix; with a
@@ -142,4 +160,4 @@ rm -f "$figures" "$base_figures"
 
 echo
 echo "== figures of this run"
-grep -E '^ *[0-9]+b?\. |^   the same run' "$log"
+grep -E '^ *[0-9]+b?\. |^   the same run|^   of each move' "$log"
