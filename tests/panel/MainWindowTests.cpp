@@ -124,9 +124,11 @@ private:
 
 // The device library's EQ switch and audio commands, counted, and counted
 // again when the device I/O lock was held while they ran: whoever holds it
-// across a library call can deadlock against the library's own thread.
+// across a library call can deadlock against the library's own thread. The
+// EQ calls are also written to events, with their arguments.
 struct LibraryWatch {
     static int calls, callsUnderLock;
+    static std::vector<std::string> events;
     static PFN_DLLKQ_ConfigEQ_ById configEQ;
     static PFN_DLLKQ_SetEQ_OnOff_ById setEQ;
     static PFN_DLLKQ_IsEQ_Enable_ById isEQ;
@@ -146,16 +148,24 @@ struct LibraryWatch {
         ++calls;
         if (LockHeld()) ++callsUnderLock;
     }
+    static void Record(const std::string& event) {
+        static std::mutex guard;
+        std::lock_guard<std::mutex> hold(guard);
+        events.push_back(event);
+    }
     static int WINAPI ConfigEQ(BYTE index) {
         Seen();
+        Record("ConfigEQ " + std::to_string(index));
         return configEQ(index);
     }
     static int WINAPI SetEQ(int on, BYTE index) {
         Seen();
+        Record("SetEQ_OnOff " + std::to_string(on) + " " + std::to_string(index));
         return setEQ(on, index);
     }
     static int WINAPI IsEQ(int* enabled, BYTE index) {
         Seen();
+        Record("IsEQ_Enable " + std::to_string(index));
         return isEQ(enabled, index);
     }
     static int WINAPI AudioCommand(AUDIO_COMMAND_BLOCK* block, int* length) {
@@ -166,6 +176,7 @@ struct LibraryWatch {
     // binds the library afresh).
     static void Install() {
         calls = callsUnderLock = 0;
+        events.clear();
         configEQ = fnDLLKQ_ConfigEQ_ById;
         setEQ = fnDLLKQ_SetEQ_OnOff_ById;
         isEQ = fnDLLKQ_IsEQ_Enable_ById;
@@ -178,6 +189,7 @@ struct LibraryWatch {
 };
 int LibraryWatch::calls = 0;
 int LibraryWatch::callsUnderLock = 0;
+std::vector<std::string> LibraryWatch::events;
 PFN_DLLKQ_ConfigEQ_ById LibraryWatch::configEQ = nullptr;
 PFN_DLLKQ_SetEQ_OnOff_ById LibraryWatch::setEQ = nullptr;
 PFN_DLLKQ_IsEQ_Enable_ById LibraryWatch::isEQ = nullptr;
@@ -409,53 +421,19 @@ TEST_F(MainWindow, OneFlatBandSwitchesTheEQOffOnlyWhenAllAreFlat) {
     }
 }
 
-// The traffic of an EQ band drag in the order it leaves the process: the
-// device library's EQ calls and the output reports, each report marked with
-// whether an HID handle besides the window's own was open while it went.
-struct EqTraffic {
-    static std::vector<std::string> events;
-    static PFN_DLLKQ_ConfigEQ_ById configEQ;
-    static PFN_DLLKQ_SetEQ_OnOff_ById setEQ;
-    static PFN_DLLKQ_IsEQ_Enable_ById isEQ;
-
-    static void Add(const std::string& event) { events.push_back(event); }
-    static int WINAPI ConfigEQ(BYTE index) {
-        Add("ConfigEQ " + std::to_string(index));
-        return configEQ(index);
-    }
-    static int WINAPI SetEQ(int on, BYTE index) {
-        Add("SetEQ_OnOff " + std::to_string(on) + " " + std::to_string(index));
-        return setEQ(on, index);
-    }
-    static int WINAPI IsEQ(int* enabled, BYTE index) {
-        Add("IsEQ_Enable " + std::to_string(index));
-        return isEQ(enabled, index);
-    }
-    // Records until the window that bound the library goes.
-    static void Install(hidsim::Simulation& sim) {
-        events.clear();
-        configEQ = fnDLLKQ_ConfigEQ_ById;
-        setEQ = fnDLLKQ_SetEQ_OnOff_ById;
-        isEQ = fnDLLKQ_IsEQ_Enable_ById;
-        fnDLLKQ_ConfigEQ_ById = ConfigEQ;
-        fnDLLKQ_SetEQ_OnOff_ById = SetEQ;
-        fnDLLKQ_IsEQ_Enable_ById = IsEQ;
-        const int kept = sim.OpenHandles();  // the window's mark of the active device
-        sim.SetObserver({[&sim, kept](const hidsim::SentReport& r) {
-                             Add(Decode(r.bytes) + (sim.OpenHandles() > kept ? "" : " (no handle of its own)"));
-                         },
-                         {}});
-    }
-};
-std::vector<std::string> EqTraffic::events;
-PFN_DLLKQ_ConfigEQ_ById EqTraffic::configEQ = nullptr;
-PFN_DLLKQ_SetEQ_OnOff_ById EqTraffic::setEQ = nullptr;
-PFN_DLLKQ_IsEQ_Enable_ById EqTraffic::isEQ = nullptr;
-
 TEST_F(MainWindow, EachDragMoveSendsItsBandOnAnInterfaceOpenedForIt) {
     Build(Device::Present);
     form->m_bEQEnable = 1;
-    EqTraffic::Install(sim);
+    // The traffic in the order it leaves the process: the library's EQ calls
+    // and the output reports, each report marked when no HID handle besides
+    // the window's own was open while it went.
+    LibraryWatch::Install();
+    const int kept = sim.OpenHandles();
+    sim.SetObserver({[this, kept](const hidsim::SentReport& r) {
+                         LibraryWatch::Record(Decode(r.bytes) +
+                                              (sim.OpenHandles() > kept ? "" : " (no handle of its own)"));
+                     },
+                     {}});
     // What one move sends for band b at one gain: the EQ switch, the band's
     // two registers (12 kHz reads 0x129 first to keep its flag nibble) and
     // the all-zero report.
@@ -486,7 +464,7 @@ TEST_F(MainWindow, EachDragMoveSendsItsBandOnAnInterfaceOpenedForIt) {
         SCOPED_TRACE(c.name);
         DragBandTo(c.slider, 48);
         sim.SetRegister(hid, 0x129, c.flags);
-        EqTraffic::events.clear();
+        LibraryWatch::events.clear();
         const int opened = sim.CallCount(hidsim::Call::CreateFile);
         // One press (beside the last one, or the system makes it a double
         // click), moves 12, 24 and 36 pixels up, one release.
@@ -502,7 +480,7 @@ TEST_F(MainWindow, EachDragMoveSendsItsBandOnAnInterfaceOpenedForIt) {
         // The system may deliver a move twice or one from a place the
         // pointer has left: each is a move of its own, sent whole.
         std::vector<std::vector<std::string>> moves;
-        for (const std::string& e : EqTraffic::events) {
+        for (const std::string& e : LibraryWatch::events) {
             if (e.rfind("ConfigEQ", 0) == 0) moves.emplace_back();
             ASSERT_FALSE(moves.empty()) << "sent before the first move: " << e;
             moves.back().push_back(e);
