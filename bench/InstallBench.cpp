@@ -11,14 +11,14 @@
 // counted from its debugger output: the pauses its steps make and, for each
 // wait for the service, the least it could have taken (one poll interval
 // when the first look did not find the service in the state asked for,
-// none when it did). The programs run as debugged children, so every
-// debugger line gets a time; the profile printed after each ratio is the
+// none when it did). The programs run as debugged children (the uninstaller
+// with the clean-up program it starts), so every debugger line and every
+// end gets a time; the profile printed after each ratio is the
 // time from one step line to the next, less the fixed waits inside. With
 // -v every debugger line is printed with its time. Last, the files the
 // installer copies and the uninstaller deletes are copied and deleted by a
 // bare loop (5b, 6b): what the file system alone costs for them here.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -26,6 +26,7 @@
 #include <cwchar>
 #include <functional>
 #include <future>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -54,7 +55,9 @@ struct Line {
 
 // A program run as a debugged child: its debugger lines, each with the time
 // it arrived, and its end. A thread of its own waits for the child's debug
-// events, so the child never waits long for its debugger.
+// events, so the child never waits long for its debugger. With the tree,
+// the programs it starts are debugged too, and the debugger ends with the
+// last of them.
 class DebuggedChild {
 public:
     DebuggedChild() = default;
@@ -64,16 +67,12 @@ public:
         if (!thread_.joinable()) return;
         if (!ended_ && process_) ::TerminateProcess(process_, 0xDEAD);
         thread_.join();
-        if (process_) ::CloseHandle(process_);
     }
-    // onEnd runs on the debugger's thread while the child's end is
-    // reported, before the child is let go.
-    bool Start(const std::wstring& commandLine, const std::wstring& folder, std::function<void()> onEnd = {}) {
-        onEnd_ = std::move(onEnd);
+    bool Start(const std::wstring& commandLine, const std::wstring& folder, bool tree = false) {
         std::promise<bool> started;
         std::future<bool> result = started.get_future();
-        thread_ = std::thread([this, commandLine, folder](std::promise<bool> promise) {
-            Debug(commandLine, folder, promise);
+        thread_ = std::thread([this, commandLine, folder, tree](std::promise<bool> promise) {
+            Debug(commandLine, folder, tree, promise);
         }, std::move(started));
         return result.get();
     }
@@ -81,7 +80,10 @@ public:
     bool ended() const { return ended_; }
     double endedAt() const { return endedAt_; }
     DWORD exitCode() const { return exitCode_; }
-    // Waits until the child has ended and the debugger has let it go.
+    // How many programs it started have ended, and when the last did.
+    int othersEnded() const { return othersEnded_; }
+    double lastEndedAt() const { return lastEndedAt_; }
+    // Waits until every debugged program has ended and been let go.
     void Join() {
         if (thread_.joinable()) thread_.join();
     }
@@ -91,13 +93,13 @@ public:
     }
 
 private:
-    void Debug(const std::wstring& commandLine, const std::wstring& folder, std::promise<bool>& started) {
+    void Debug(const std::wstring& commandLine, const std::wstring& folder, bool tree, std::promise<bool>& started) {
         STARTUPINFOW si = {};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
         std::wstring command = commandLine;
-        if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
-                              folder.c_str(), &si, &pi)) {
+        if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE,
+                              tree ? DEBUG_PROCESS : DEBUG_ONLY_THIS_PROCESS, nullptr, folder.c_str(), &si, &pi)) {
             started.set_value(false);
             return;
         }
@@ -105,27 +107,37 @@ private:
         process_ = pi.hProcess;
         pid_ = pi.dwProcessId;
         started.set_value(true);
+        // The debugger's own handle of each debugged program, to read its lines.
+        std::map<DWORD, HANDLE> running;
         DEBUG_EVENT ev = {};
-        while (!ended_ && ::WaitForDebugEvent(&ev, INFINITE)) {
-            // The program's own file is closed here too: the clean-up deletes it.
+        while (::WaitForDebugEvent(&ev, INFINITE)) {
+            // The programs' own files are closed here too: the clean-up deletes them.
             const DWORD status = vt::SettleDebugEvent(ev);
-            if (ev.dwDebugEventCode == OUTPUT_DEBUG_STRING_EVENT) {
+            if (ev.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT) {
+                running[ev.dwProcessId] = ev.u.CreateProcessInfo.hProcess;
+            } else if (ev.dwDebugEventCode == OUTPUT_DEBUG_STRING_EVENT) {
                 const double at = Now();
-                std::wstring text = vt::ReadDebugString(process_, ev.u.DebugString);
+                std::wstring text = vt::ReadDebugString(running[ev.dwProcessId], ev.u.DebugString);
                 std::lock_guard<std::mutex> lock(mutex_);
                 lines_.push_back({at, std::move(text)});
             } else if (ev.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
-                endedAt_ = Now();
-                exitCode_ = ev.u.ExitProcess.dwExitCode;
-                if (onEnd_) onEnd_();
-                ended_ = true;
+                running.erase(ev.dwProcessId);
+                if (ev.dwProcessId == pid_) {
+                    endedAt_ = Now();
+                    exitCode_ = ev.u.ExitProcess.dwExitCode;
+                    ended_ = true;
+                } else {
+                    lastEndedAt_ = Now();
+                    ++othersEnded_;
+                }
             }
             ::ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
+            if (ended_ && running.empty()) break;
         }
+        ::CloseHandle(process_);
     }
 
     std::thread thread_;
-    std::function<void()> onEnd_;
     HANDLE process_ = nullptr;
     std::atomic<DWORD> pid_{0};
     mutable std::mutex mutex_;
@@ -133,6 +145,8 @@ private:
     std::atomic<bool> ended_{false};
     double endedAt_ = 0;
     DWORD exitCode_ = 0;
+    std::atomic<int> othersEnded_{0};
+    double lastEndedAt_ = 0;
 };
 
 HWND WindowOfClass(DWORD pid, const wchar_t* cls) {
@@ -358,20 +372,6 @@ std::wstring InstalledUninstaller() {
     return path;
 }
 
-HANDLE OpenProcessNamed(const wchar_t* name) {
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    HANDLE found = nullptr;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found; more = ::Process32NextW(snapshot, &entry)) {
-        if (_wcsicmp(entry.szExeFile, name) == 0)
-            found = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-    }
-    ::CloseHandle(snapshot);
-    return found;
-}
-
 // The uninstaller's two buttons, Uninstall the left one.
 HWND UninstallButton(HWND window) {
     HWND left = nullptr;
@@ -389,15 +389,13 @@ HWND UninstallButton(HWND window) {
 
 Measured Uninstall() {
     const std::wstring uninstaller = InstalledUninstaller();
-    // The clean-up program waits for the uninstaller to end before it can
-    // delete it: it is still there while the uninstaller's end is reported.
-    HANDLE cleanUp = nullptr;
+    // The clean-up program the uninstaller starts is debugged too: the end
+    // of the last program is the end of the run.
     DebuggedChild child;
     int boxes = 0;
     // Started from C:\ as from the list of installed programs: nothing holds
     // the install folder.
-    if (uninstaller.empty() ||
-        !child.Start(L"\"" + uninstaller + L"\"", L"C:\\", [&] { cleanUp = OpenProcessNamed(L"FinalDeleteFile.exe"); })) {
+    if (uninstaller.empty() || !child.Start(L"\"" + uninstaller + L"\"", L"C:\\", true)) {
         std::printf("   the installed VelloUninstall.exe does not start (%s)\n", vt::Narrow(uninstaller).c_str());
         return {};
     }
@@ -419,13 +417,11 @@ Measured Uninstall() {
         return {};
     }
     child.Join();
-    if (!cleanUp) {
-        std::printf("   the clean-up program was not seen running\n");
+    if (child.othersEnded() == 0) {
+        std::printf("   the uninstaller started no clean-up program\n");
         return {};
     }
-    ::WaitForSingleObject(cleanUp, 60000);
-    const double done = Now();
-    ::CloseHandle(cleanUp);
+    const double done = child.lastEndedAt();
     if (boxes) std::printf("   warning: %d box(es)\n", boxes);
     for (const std::wstring& line : vt::LogLines(L"C:\\ProgramData\\FinalDeleteFile.log"))
         std::printf("   clean-up: %s\n", vt::Narrow(line).c_str());

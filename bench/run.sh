@@ -126,6 +126,7 @@ install_medians() {
         { grep -E "^$n\. " "$figures" || true; } |
             awk -v label="${label:+[$label] }" '
                 {
+                    sub(/\r$/, "")  # the line end as Windows programs write it
                     match($0, /: -?[0-9]+ ms$/); v[NR] = substr($0, RSTART + 2, RLENGTH - 5) + 0
                     all = all (NR > 1 ? " " : "") v[NR]; line = $0
                 }
