@@ -204,35 +204,43 @@ DragFigure MeasureDragMoves(int moves) {
     form->m_iDragMode = dmEQBand;
     ::GetCursorPos(&form->m_ptDragCursor);  // the cursor stays: each move sets where it started
     const int height = std::max(form->m_iEQSliderHeight, 1);
-    FILETIME c, e, k0, u0, k1, u1;
-    HANDLE thread = ::GetCurrentThread();
-    ::GetThreadTimes(thread, &c, &e, &k0, &u0);
-    double t0 = Now();
-    for (int i = 0; i < moves; ++i) {
-        form->m_iDragStartTop = form->m_iEQSliderTop + (i * 7) % (height + 1);
-        form->DragSlider();
-    }
-    double wall = Now() - t0;
-    ::GetThreadTimes(thread, &c, &e, &k1, &u1);
-    double cpu = FileTimeSeconds(k1) - FileTimeSeconds(k0) + FileTimeSeconds(u1) - FileTimeSeconds(u0);
-    std::printf("  (%d moves, %zu reports sent, wall %.3f ms per move)\n", moves, sim.OutputReports().size(),
-                1000.0 * wall / moves);
-    form->m_bDragging = false;
+    const size_t reportsBefore = sim.OutputReports().size();
     // What each move must call, through the same stand-ins: the cursor
     // position (asked of X while the cursor stands still, as here, not while
     // a hand moves it), the EQ switch's three device-library calls and the
-    // HID interface opened and closed.
+    // HID interface opened and closed. Measured in turns with the moves, a
+    // block at a time, so that a machine growing busier weighs on all alike.
+    int i = 0;
+    auto move = [&] {
+        form->m_iDragStartTop = form->m_iEQSliderTop + (i++ * 7) % (height + 1);
+        form->DragSlider();
+    };
     POINT p;
-    const double cursor = ThreadMilliseconds(moves, [&] { ::GetCursorPos(&p); });
-    const double library = ThreadMilliseconds(moves, [&] {
+    auto cursor = [&] { ::GetCursorPos(&p); };
+    auto library = [&] {
         int state = 0;
         fnDLLKQ_ConfigEQ_ById(0);
         fnDLLKQ_SetEQ_OnOff_ById(form->m_bEQEnable, 0);
         fnDLLKQ_IsEQ_Enable_ById(&state, 0);
-    });
-    const double open = ThreadMilliseconds(moves, [&] { OpenHidDevice(form->m_wVID, form->m_wPID); });
+    };
+    auto open = [&] { OpenHidDevice(form->m_wVID, form->m_wPID); };
+    constexpr int kBlocks = 10;
+    const int perBlock = std::max(1, moves / kBlocks);
+    DragFigure f = {};
+    double wall = 0;
+    for (int b = 0; b < kBlocks; ++b) {
+        const double t0 = Now();
+        f.perMove += ThreadMilliseconds(perBlock, move) / kBlocks;
+        wall += Now() - t0;
+        f.cursor += ThreadMilliseconds(perBlock, cursor) / kBlocks;
+        f.library += ThreadMilliseconds(perBlock, library) / kBlocks;
+        f.open += ThreadMilliseconds(perBlock, open) / kBlocks;
+    }
+    std::printf("  (%d moves, %zu reports sent, wall %.3f ms per move)\n", perBlock * kBlocks,
+                sim.OutputReports().size() - reportsBefore, 1000.0 * wall / (perBlock * kBlocks));
+    form->m_bDragging = false;
     form->Free();
-    return {1000.0 * cpu / moves, cursor, library, open};
+    return f;
 }
 
 void PrintDragFigure(const DragFigure& f) {
