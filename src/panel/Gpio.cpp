@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "panel/AudioMainForm.h"
+#include "panel/PanelForms.h"
 #include "panel/device/DeviceLibrary.h"
 #include "panel/device/GpioThread.h"
 #include "shared/DebugTrace.h"
@@ -169,6 +170,8 @@ void TAudioMainForm::StopWorkers() {
         delete m_pGPIOThread;
         m_pGPIOThread = nullptr;
     }
+    StopLightingThread();
+    if (LEDForm) LEDForm->StopCommandWorker();
 }
 
 // ---------------------------------------------------------------- reports
