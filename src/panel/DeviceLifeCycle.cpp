@@ -43,3 +43,11 @@ void TAudioMainForm::CreateGPIOThread() {
     });
     m_pGPIOThread->AfterConstruction();
 }
+
+void TAudioMainForm::Dispatch(ui::TMessage& msg) {
+    switch (msg.Msg) {
+    case MM_WIM_DATA: OnMicLevelData(msg); break;
+    default: break;
+    }
+    ui::TForm::Dispatch(msg);
+}
