@@ -121,7 +121,7 @@ TEST_F(MainWindow, LaterFeaturesAreSetUpInTheirOrder) {
         L"ApplyLanguageCaptions", L"LoadDefaultProfile", L"ReadDefaultEnables", L"Init3D", L"InitEffect",
         L"ComputeSpeakerTable", L"SendVirtual7ch1", L"ResetMicUI", L"FindCaptureEndpoint",
         L"SetDefaultSpeakerLayout", L"InitSpeakerLayout", L"ShowBeeImage", L"LoadLastProfile", L"LoadENCState", L"LoadTimbrexState",
-        L"InitMultiColorLED", L"CreateGPIOThread"};
+        L"SetENCGpioMode", L"ScanENCGPIO", L"InitMultiColorLED", L"CreateGPIOThread"};
     EXPECT_EQ(steps, expected);
     EXPECT_EQ(form->LanguageMenu->Count(), 2);
     EXPECT_EQ(form->SkinMenu->Count(), 2);

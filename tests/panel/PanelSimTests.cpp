@@ -510,3 +510,19 @@ TEST_F(PanelSim, UnplugTakesTheDeviceAwayAndReplugBringsItBack) {
 }
 
 }  // namespace
+
+TEST_F(PanelSim, AButtonReportSwitchesItsFunctionOnTheDevice) {
+    Start();
+    // The kit's lines are active low: line 3 switches 7.1, line 1 the EQ.
+    Control("button 00 00 FF 03 00");
+    size_t before = Log().size();
+    Control("button 00 00 F7 03 00");
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetVirtual7ch1_OnOff 1", before)) << vt::ReadFileBytes(dir / L"devicelog.txt");
+    before = Log().size();
+    Control("button 00 00 FF 03 00");
+    Control("button 00 00 FD 03 00");
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetEQ_OnOff_ById 1 0", before)) << vt::ReadFileBytes(dir / L"devicelog.txt");
+    std::vector<std::string> log = Log();
+    for (size_t i = before; i < log.size(); ++i)
+        EXPECT_FALSE(StartsWith(log[i], "lib DLLKQ_SetVirtual7ch1_OnOff")) << "releasing line 3 does nothing";
+}
