@@ -8,6 +8,7 @@
 #include <mmsystem.h>
 
 #include <array>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <future>
@@ -20,6 +21,7 @@
 #include "panel/device/ChipRecords.h"
 #include "panel/skin/SkinRecords.h"
 #include "shared/InstallSettings.h"
+#include "shared/ScopedWin.h"
 #include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
 #include "ui/FileCtrl.h"
@@ -388,18 +390,75 @@ public:
     int LoadDefaultProfile(const std::wstring& folderName);
     int ReadDefaultEnables(const std::wstring& folderName);
     void ApplyEQPresetFields(const std::vector<std::wstring>& fields, int p, int c);
-    // Lighting
+    // Lighting (Lighting.cpp)
     int m_bLEDOn = 1, m_iLEDPageMode = 0, m_iLEDFastRightSide = 0;
+    int m_bLEDOff = 0, m_bLEDSingleColor = 0;
+    int m_iLEDEffectMode = 0;  // 0 none, 1 breathe, 2 rainbow, 3 multi-breathe
+    BYTE m_byLEDMode = 1;      // device mode: 1 off, 2 single, 4 breathe, 5 rainbow, 6 multi-breathe
+    int m_iLEDBreatheSpeed = 1, m_iLEDRainbowSpeed = 1, m_iLEDMultiBreatheSpeed = 1;  // 1 the fastest
+    int m_iLEDBreatheSliderPos = 0, m_iLEDRainbowSliderPos = 0, m_iLEDMultiBreatheSliderPos = 0;
     // Colours: single, breathe, then slots 1 to 7 (0x00BBGGRR).
     std::array<ui::TColor, 9> m_LEDColor{};
+    int m_iSelectedColorShape = 151;
+    // 1 selects the library's "_ById" exports for the lighting thread.
+    int m_bLEDById = 1;
     HANDLE m_hLEDThread = nullptr;
-    int m_bInitMultiColorLED = 1;
+    // 1 until the seven slot colours went out once; whoever exchanges it to
+    // 0 (the one-time start or the lighting thread) sends them.
+    std::atomic<int> m_bInitMultiColorLED{1};
     void InitMultiColorLED();
+    void RefreshLEDPage();
+    void SendLEDSingleColor();
+    void SendLEDBreathe();
+    void SendLEDRainbowOrMulti();
+    void ColorLEDOffCheckImageClick(ui::TObject* Sender);
+    void ColorSingleCheckImageClick(ui::TObject* Sender);
+    void ColorBreatheCheckImageClick(ui::TObject* Sender);
+    void ColorRainbowCheckImageClick(ui::TObject* Sender);
+    void ColorPulsatingCheckImageClick(ui::TObject* Sender);
+    void OnShapeMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void ColorBreatheSliderImageMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void ColorBreatheSliderImageMouseMove(ui::TObject* Sender, ui::TShiftState Shift, int X, int Y);
+    void ColorBreatheSliderImageMouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void ColorRainbowSliderImageMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void ColorRainbowSliderImageMouseMove(ui::TObject* Sender, ui::TShiftState Shift, int X, int Y);
+    void ColorRainbowSliderImageMouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void ColorPulsatingSliderImageMouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void ColorPulsatingSliderImageMouseMove(ui::TObject* Sender, ui::TShiftState Shift, int X, int Y);
+    void ColorPulsatingSliderImageMouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void ComputeLEDSpeeds();
+    void LoadLEDUI();
+    int SyncLEDGpio(int state);
     int SetLEDGpio(int on);
     int SetLEDOff();
     void LoadLEDSkin();
     void PageLEDClick(ui::TObject* Sender);
     void PageLEDLabelClick(ui::TObject* Sender);
+    static unsigned __stdcall LEDEffectThread(void* form);
+    // The device went away: the lighting thread stays, idle for the rest of
+    // the run, and the shut-down no longer switches the lights off.
+    void IdleLightingAfterRemoval();
+    // The page's handlers wired to its controls, the state the lighting
+    // thread sends (copied under its lock), the thread's wake-up and its end.
+    void WireLightingControls();
+    void PublishLEDState();
+    void WakeLEDEffectThread();
+    void StopLightingThread();
+    void LEDSliderMouseDown(int effect, ui::TMouseButton button);
+    void LEDSliderMouseMove(int effect);
+    void LEDSliderMouseUp(int effect, ui::TMouseButton button);
+    void ShowLEDEffectPictures();
+    void ChooseLEDEffect(int effect);
+    struct LED_EFFECT_STATE {
+        BYTE mode = 1;
+        int speed[3] = {1, 1, 1};  // breathe, rainbow, multi-breathe
+        std::array<ui::TColor, 7> slots{};
+        int byId = 1;
+    };
+    std::mutex m_LEDStateLock;
+    LED_EFFECT_STATE m_LEDState;
+    std::atomic<bool> m_bLEDThreadStop{false}, m_bLEDIdle{false};
+    win::Handle m_LEDThreadJoin;  // the lighting thread, for its end
     // ENC
     int m_bENCEnable = 0, m_bENCAvailable = 0, m_iENCLevel = 0;
     // The device's ENC parameter block: bytes 8..11 the level (little-endian),

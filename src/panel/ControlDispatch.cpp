@@ -221,7 +221,7 @@ bool TAudioMainForm::GpioLocked(int tag) const {
     return tag == 48 && m_GPIOTable[kGpioHw7ch1Switch] == 0;
 }
 
-bool TAudioMainForm::LEDDialogShowing() const { return LEDForm && LEDForm->Visible(); }
+bool TAudioMainForm::LEDDialogShowing() const { return LEDForm && LEDForm->m_bShown; }
 
 void TAudioMainForm::OnImageMouseDown(ui::TObject* Sender, ui::TMouseButton, ui::TShiftState, int, int) {
     auto* control = dynamic_cast<ui::TControl*>(Sender);

@@ -1,6 +1,7 @@
 // Hardware buttons and GPIO (the scan and the worker are still to come) and
 // the end of the workers at shut-down.
 #include "panel/AudioMainForm.h"
+#include "panel/PanelForms.h"
 #include "panel/device/DeviceLibrary.h"
 
 void TAudioMainForm::ReadGPIOAndSetUI() {}
@@ -14,4 +15,6 @@ void TAudioMainForm::StopWorkers() {
         fnDLLKQ_ScanButton_ById(m_wVID, m_wPID, nullptr, 0, 0);
         m_bScanButtonRegistered = 0;
     }
+    StopLightingThread();
+    if (LEDForm) LEDForm->StopCommandWorker();
 }

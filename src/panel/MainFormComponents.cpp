@@ -152,14 +152,14 @@ const ControlRow kControls[] = {
     {L"VirtualRImage", kImage, {436, 164, 32, 32}, 40, evReleaseOnly, 0},
     {L"VirtualSUBImage", kImage, {386, 199, 32, 32}, 42, evReleaseOnly, 0},
     {L"ColorBreatheBarImage", kImage, {470, 284, 220, 12}, 238, evNone, 0},
-    {L"ColorRainbowBarImage", kImage, {470, 316, 220, 12}, 237, evNone, 0},
-    {L"ColorPulsatingBarImage", kImage, {470, 348, 220, 12}, 239, evNone, 0},
+    {L"ColorRainbowBarImage", kImage, {470, 316, 220, 12}, 239, evNone, 0},
+    {L"ColorPulsatingBarImage", kImage, {470, 348, 220, 12}, 237, evNone, 0},
     {L"ColorBreatheSliderImage", kImage, {470, 278, 16, 24}, 438, evNone, 0},
-    {L"ColorRainbowSliderImage", kImage, {470, 310, 16, 24}, 437, evNone, 0},
-    {L"ColorPulsatingSliderImage", kImage, {470, 342, 16, 24}, 439, evNone, 0},
+    {L"ColorRainbowSliderImage", kImage, {470, 310, 16, 24}, 439, evNone, 0},
+    {L"ColorPulsatingSliderImage", kImage, {470, 342, 16, 24}, 437, evNone, 0},
     {L"ColorBreatheCheckImage", kImage, {236, 280, 20, 20}, 338, evNone, 0},
-    {L"ColorRainbowCheckImage", kImage, {236, 312, 20, 20}, 337, evNone, 0},
-    {L"ColorPulsatingCheckImage", kImage, {236, 344, 20, 20}, 339, evNone, 0},
+    {L"ColorRainbowCheckImage", kImage, {236, 312, 20, 20}, 339, evNone, 0},
+    {L"ColorPulsatingCheckImage", kImage, {236, 344, 20, 20}, 337, evNone, 0},
     {L"ColorLEDOffCheckImage", kImage, {236, 216, 20, 20}, 340, evNone, 0},
     {L"ColorSingleCheckImage", kImage, {236, 248, 20, 20}, 341, evNone, 0},
     {L"ColorPaletteImage", kImage, {0, 0, 0, 0}, 0, evNone, 0},
@@ -371,6 +371,7 @@ void TAudioMainForm::BuildComponents() {
     for (const ClickRow& row : kClicks) {
         m_Controls.at(row.name)->OnClick = std::bind(row.handler, this, _1);
     }
+    WireLightingControls();
     // The ENC level slider's own press, move and release.
     ui::TControl* encSlider = m_Controls.at(L"ENCSliderImage");
     encSlider->OnMouseDown = std::bind(&TAudioMainForm::ENCSliderImageMouseDown, this, _1, _2, _3, _4, _5);

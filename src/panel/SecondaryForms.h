@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "panel/LEDColorForm.h"
+#include "panel/LEDForm.h"
 #include "shared/DeviceIdMgr.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
@@ -35,12 +37,6 @@ public:
     static ShellOpenCall ShellOpen;
 };
 
-class TLEDForm : public ui::TForm {
-public:
-    explicit TLEDForm(ui::TComponent* owner) : ui::TForm(owner, L"TLEDForm") { SetName(L"LEDForm"); }
-    const wchar_t* ClassName() const override { return L"TLEDForm"; }
-};
-
 // The simple-mode dialog: created at start-up and never shown. Its caption
 // carries the program's file version.
 class TSimpleForm : public ui::TForm {
@@ -56,12 +52,4 @@ private:
     std::string m_Caption;  // the caption as 8-bit text
     std::wstring m_Version;
     std::unique_ptr<DEVICEID_MGR::CDeviceIdMgr> m_UsbIds, m_HidIds;
-};
-
-class TLEDColorForm : public ui::TForm {
-public:
-    explicit TLEDColorForm(ui::TComponent* owner) : ui::TForm(owner, L"TLEDColorForm") {
-        SetName(L"LEDColorForm");
-    }
-    const wchar_t* ClassName() const override { return L"TLEDColorForm"; }
 };

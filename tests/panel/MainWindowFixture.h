@@ -99,13 +99,13 @@ std::string Decode(const std::vector<BYTE>& r) {
     return "other";
 }
 
-std::vector<std::string> Reports(const hidsim::Simulation& sim) {
+[[maybe_unused]] std::vector<std::string> Reports(const hidsim::Simulation& sim) {
     std::vector<std::string> out;
     for (const auto& r : sim.OutputReports()) out.push_back(Decode(r.bytes));
     return out;
 }
 
-std::vector<std::string> Tail(const std::vector<std::string>& all, size_t n) {
+[[maybe_unused]] std::vector<std::string> Tail(const std::vector<std::string>& all, size_t n) {
     return all.size() < n ? all : std::vector<std::string>(all.end() - static_cast<long>(n), all.end());
 }
 

@@ -336,6 +336,57 @@ TEST_F(PanelSim, TheSoundFieldButtonsReachTheDeviceLog) {
     Press(Centre(L"Virtual7ch1", L"VirtualClockwiseUpImage"), 0);
 }
 
+TEST_F(PanelSim, TheLightingChoicesAndAColourReachTheDeviceLog) {
+    Start();
+    // The first connection announced the seven slots and sent their colours.
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetRGB_Step_ById 3A 7 50 0"));
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetRGB_Color_ById 3A 1 7 0 255 0 50 0"));
+    Press(Centre(L"Main", L"PageLEDUpImage"), 0);
+    struct Case {
+        const wchar_t* check;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {L"ColorRainbowCheckUpImage",
+         {"lib DLLKQ_SetRGB_Color_ById 3A 1 1 9 240 247 50 0", "lib DLLKQ_SetRGB_Color_ById 3A 1 6 245 10 245 50 0",
+          "lib DLLKQ_SetRGB_Mode_ById 3A 0 5 255 50 0"}},
+        {L"ColorBreatheCheckUpImage",
+         {"lib DLLKQ_SetRGB_SingleColor_ById 3A 1 4 255 0 0 50 0", "lib DLLKQ_SetRGB_Mode_ById 3A 0 4 255 50 0"}},
+        {L"ColorPulsatingCheckUpImage",
+         {"lib DLLKQ_SetRGB_Color_ById 3A 1 2 255 255 0 50 0", "lib DLLKQ_SetRGB_Mode_ById 3A 0 6 255 50 0"}},
+        {L"ColorSingleCheckUpImage",
+         {"lib DLLKQ_SetRGB_Mode_ById 3A 0 2 0 50 0", "lib DLLKQ_SetRGB_SingleColor_ById 3A 1 2 255 0 0 50 0"}},
+        {L"ColorLEDOffCheckUpImage", {"lib DLLKQ_SetRGB_Mode_ById 3A 0 1 1 50 0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vt::Narrow(c.check));
+        const size_t before = Press(Centre(L"LED", c.check), 0);
+        for (const std::string& line : c.lines) EXPECT_TRUE(WaitForLine(line, before)) << line;
+    }
+
+    // The breathe colour: the system's colour dialog opens on the shape's
+    // red, and OK sends it with the breathe mode.
+    // (The dialog takes the mouse from the panel, which SimPointer waits for
+    // in vain: the press is made here.)
+    const size_t before = Log().size();
+    POINT at{420 + 14, 276 + 14};
+    ::ClientToScreen(window, &at);
+    ::SetCursorPos(at.x, at.y);
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = ::MulDiv(at.x, 65536, ::GetSystemMetrics(SM_CXSCREEN));
+    in.mi.dy = ::MulDiv(at.y, 65536, ::GetSystemMetrics(SM_CYSCREEN));
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    ::SendInput(1, &in, sizeof(INPUT));
+    HWND dialog = vt::WaitForWindow(
+        panel.pid(), [](HWND w) { return vt::WindowClass(w) == L"#32770" && ::IsWindowVisible(w); }, kWaitMs);
+    in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(1, &in, sizeof(INPUT));
+    ASSERT_NE(dialog, nullptr);
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetRGB_SingleColor_ById 3A 1 4 255 0 0 50 0", before));
+}
+
 // Values of the installer's settings key, set for a test and put back.
 class SettingsForTest {
 public:
