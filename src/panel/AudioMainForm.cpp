@@ -13,6 +13,7 @@
 #include "panel/device/FilterControl.h"
 #include "panel/device/HidDevice.h"
 #include "panel/device/AudioCommand.h"
+#include "panel/device/AudioEndpoint.h"
 #include "panel/skin/SkinPictures.h"
 #include "shared/DebugTrace.h"
 #include "shared/DeviceIdMgr.h"
@@ -341,7 +342,8 @@ void TAudioMainForm::SetUpDeviceFeatures() {
         FilterIoctl_ReadValue(0, unused);
         Step(L"ResetMicUI");
         ResetMicUI();
-        // The capture endpoint is looked up by the microphone code.
+        Step(L"FindCaptureEndpoint");
+        m_pAudioEndpoint = FindCaptureEndpoint(m_wVID, m_wPID);
         if (m_pAudioEndpoint || m_iOSVersionClass != 6) {
             Step(L"ReadMicState");
             OpenMicLevelMeter();
@@ -364,7 +366,7 @@ void TAudioMainForm::SetUpDeviceFeatures() {
     filter.dbcc_classguid = KSCATEGORY_AUDIO_GUID;
     m_hDevNotify = ::RegisterDeviceNotificationW(Handle(), &filter,
                                                  DEVICE_NOTIFY_WINDOW_HANDLE | DEVICE_NOTIFY_ALL_INTERFACE_CLASSES);
-    m_pAudioEndpoint = nullptr;
+    if (m_pAudioEndpoint) ReleaseCaptureEndpoint(m_pAudioEndpoint);
     // 23. First page, last profile.
     Step(L"ShowBeeImage");
     ShowBeeImage(0);
@@ -416,6 +418,7 @@ TAudioMainForm::~TAudioMainForm() {
     // The workers end before any member goes away (also when FormDestroy
     // never ran because the construction failed).
     StopWorkers();
+    EndMicrophone();
     ui::Application->OnMessage = nullptr;
 }
 

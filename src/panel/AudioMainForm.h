@@ -324,18 +324,40 @@ public:
     void D3ResetImageClick(ui::TObject* Sender);
     void D3ResetLabelClick(ui::TObject* Sender);
     // Microphone
+    // COM on the main thread for the window's life: the capture endpoint
+    // held between calls lives in it.
+    win::ComInit m_ComInit;
     int m_bMicInitialized = 0, m_bMicBoost = 0, m_bMicMute = 0, m_bMicMonitor = 0, m_iMicVolume = 0;
+    int m_iMicLevel = 0;
     HWAVEIN m_hWaveIn = nullptr;
+    // The level meter's two recording buffers and their headers, owned
+    // while the meter is open.
+    struct MicMeterBuffers {
+        static constexpr DWORD kBytes = 400;
+        WAVEHDR header[2];
+        BYTE samples[2][kBytes];
+    };
+    std::unique_ptr<MicMeterBuffers> m_pMicMeter;
     void ResetMicUI();
     void OpenMicLevelMeter();
     void CloseMicLevelMeter();
+    // MM_WIM_DATA: a filled buffer of the level meter's recording.
+    void OnMicLevelData(ui::TMessage& msg);
     void ReadMicState();
+    int ReadMicBoostMute();
     int SetMicBoost(int on);
     int SetMicMute(int on);
     int SetMicMonitor(int on);
     int SetMicGain(int gain);
     int ReadMicGain();
     void ListenToDeviceCheckBoxClick(ui::TObject* Sender);
+    // The capture endpoint, looked up when none is held, for an operation
+    // of the Core Audio road: 1 when there is none; otherwise the
+    // operation's result, the endpoint released after success and kept
+    // after failure. track: m_bMicInitialized follows the endpoint.
+    int WithCaptureEndpoint(bool track, const std::function<int(IMMDevice*)>& operation);
+    // The endpoint, the level meter and the record test given up (shut-down).
+    void EndMicrophone();
     // Virtual 7.1 speaker field
     int m_b7ch1Enable = 0, m_bRotateCW = 0, m_bRotateCCW = 0, m_bEnlarge = 0, m_bNarrow = 0;
     int m_iProfile7ch1Enable = 0;
@@ -505,6 +527,8 @@ public:
 
 protected:
     void WndProc(ui::TMessage& msg) override;
+    // The message map: MM_WIM_DATA to the level meter, the rest inherited.
+    void Dispatch(ui::TMessage& msg) override;
 
 private:
     void BuildComponents();

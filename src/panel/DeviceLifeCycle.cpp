@@ -35,3 +35,11 @@ void TAudioMainForm::GetVidPidFromPath(const std::wstring& path, WORD& vendorId,
 void TAudioMainForm::Timer1Timer(ui::TObject*) {}
 
 void TAudioMainForm::CreateGPIOThread() {}
+
+void TAudioMainForm::Dispatch(ui::TMessage& msg) {
+    switch (msg.Msg) {
+    case MM_WIM_DATA: OnMicLevelData(msg); break;
+    default: break;
+    }
+    ui::TForm::Dispatch(msg);
+}

@@ -39,4 +39,10 @@ enum InstallSubCode : DWORD {
     kFilesFolderCopyFailed = 0x80000511,
     kFilesFileCopyFailed = 0x80000512,
     kPluginCopyFailed = 0x80000711,
+    // STEP10
+    kUpdateNotStarted = 0x80000501,
+    kUpdateRunFailed = 0x80000502,  // the update ran and reported a failure
 };
+
+// STEP5 could not place the update package (it tries once more, then goes on).
+constexpr DWORD kUpdatePackageCopyFailed = 0x10000701;

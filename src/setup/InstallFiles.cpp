@@ -63,7 +63,7 @@ DWORD TMainForm::Install_Files() {
     for (const std::wstring& file : files) {
         if (!CopyFileIfPresent(from + file, to + file)) return kFilesFileCopyFailed;
     }
-    trace::Text(L"***** Placing the Windows update package is not part of this build *****\n");
+    if (Copy_KB3033929() != 0) Copy_KB3033929();  // one more try; STEP10 finds out
     PostProgress(90);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <setupapi.h>
 
 #include "setup/InstallCodes.h"
+#include "shared/AppExit.h"
 #include "shared/DebugTrace.h"
 #include "shared/ServiceControl.h"
 
@@ -19,7 +20,6 @@ constexpr wchar_t kEarlierVersionDevice[] = L"\\\\.\\Class#VelloLink&2F7B&00";
 // Length of the USB hardware IDs the filter removal looks at
 // ("USB\VID_2F7B&PID_73XX&REV_0100&MI_00").
 constexpr DWORD kFilterHardwareIdLength = 36;
-constexpr UINT kAppExitTimeoutMs = 100;
 
 struct InstallStep {
     const wchar_t* trace;
@@ -57,8 +57,12 @@ void TMainForm::Install() {
     BroadcastAppExit();
     for (DWORD code : {SERVICE_CONTROL_START, SERVICE_CONTROL_PREPARE_REMOVE, DWORD{SERVICE_CONTROL_STOP}})
         ControlTheService(kServiceName, code);
-    m_InstallMgr.RemoveFilter(INSTALL_MGR::kAudioDeviceClass, kFilterHardwareIdLength, m_UsbDeviceIdGroup,
-                              kFilterName, SPDRP_LOWERFILTERS);
+    if (m_InstallMgr.RemoveFilter(INSTALL_MGR::kAudioDeviceClass, kFilterHardwareIdLength, m_UsbDeviceIdGroup,
+                                  kFilterName, SPDRP_LOWERFILTERS)) {
+        // A device that could not be enabled again comes back with Windows:
+        // the finish page offers the restart.
+        m_iRebootNeeded = 1;
+    }
     if (EarlierVersionLoaded()) {
         m_InstallResult = kSetupPreviousVersion;
         ::MessageBoxW(Handle(), m_LabelInfo[kLabelWarning1].Text.c_str(), L"Install", MB_OK);
@@ -72,12 +76,18 @@ void TMainForm::Install() {
 
     trace::Text(L"===== Install STEP9 =====\n");
     ::Sleep(1000);
-    m_InstallResult = kSetupInstalled;
     if (m_iInstallWindowsKB == 1) {
         trace::Text(L"===== Install STEP10 =====\n");
-        trace::Text(L"***** The Windows update step is not part of this build: no update was installed, "
-                    L"no restart is asked for *****\n");
+        if (const DWORD failed = Install_KB3033929()) {
+            trace::Out(L"***** Install step failed: 0x%.8X *****\n", failed);
+            m_InstallResult = kStepWindowsUpdateCode;
+            ShowInstallFailure(trace::Format(L"(Code = 0x%.8X)", kStepWindowsUpdateCode));
+            return;
+        }
+        m_iRebootNeeded = 1;
+        PostProgress(100);
     }
+    m_InstallResult = kSetupInstalled;
     ::Beep(500, 100);
 }
 
@@ -110,8 +120,4 @@ void TMainForm::PostProgress(int percent) {
     ::PostMessageW(Handle(), WM_INSTALL_PROGRESS, static_cast<WPARAM>(percent), 0);
 }
 
-void TMainForm::BroadcastAppExit() const {
-    const UINT appExit = ::RegisterWindowMessageW(L"WM_Qorv73xxAPP_EXIT");
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(HWND_BROADCAST, appExit, 0, 0, SMTO_NORMAL, kAppExitTimeoutMs, &ignored);
-}
+void TMainForm::BroadcastAppExit() const { CloseRunningPrograms(m_Settings.InstallFolderFullPath); }

@@ -1,11 +1,11 @@
 #include "setup/MainForm.h"
 
-#include <shellapi.h>
 
 #include "setup/BackgroundForm.h"
 #include "setup/SystemApi.h"
 #include "shared/DebugTrace.h"
 #include "shared/FileHelpers.h"
+#include "shared/ShellStart.h"
 #include "shared/VersionInfo.h"
 #include "shared/Wow64.h"
 
@@ -284,14 +284,8 @@ void TMainForm::StartInstalledPanel() {
     // Started with its own path as the only argument, the control panel hands
     // the start over to its service.
     const std::wstring panel = m_Settings.InstallFolderFullPath + m_Settings.APPFileName + L".exe";
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    info.lpFile = panel.c_str();
-    info.lpParameters = panel.c_str();
-    info.nShow = SW_HIDE;
-    ::ShellExecuteExW(&info);
-    win::Handle process(info.hProcess);
+    win::Handle process;
+    StartHidden(panel, panel, process);
 }
 
 void TMainForm::CancelBitBtnClick(ui::TObject*) { Close(); }

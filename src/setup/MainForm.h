@@ -121,6 +121,9 @@ public:
     DWORD Install_Files();           // STEP5 (InstallFiles.cpp)
     DWORD Install_Manual();          // STEP6
     DWORD Install_Plugin();          // STEP7
+    DWORD Install_KB3033929();       // STEP10 (WindowsUpdate.cpp)
+    // Places the Windows update package (STEP5): 0 or 0x10000701.
+    DWORD Copy_KB3033929();
     // 1 and the name of the first entry of folder (ending in '\') that is
     // no folder and does not begin with "."; 0 (fileName unchanged) when
     // there is none.

@@ -5,6 +5,8 @@
 #include <new>
 #include <string>
 
+#include "shared/DebugTrace.h"
+
 namespace {
 
 const DeviceInstallerApi* g_replacement = nullptr;
@@ -111,8 +113,23 @@ int EnableDevice(HDEVINFO set, PSP_DEVINFO_DATA device) {
     return DeviceRebootState(set, device);
 }
 
-bool RestartDevice(HDEVINFO set, PSP_DEVINFO_DATA device) {
-    DisableDevice(set, device);
+bool RetryEnable(HDEVINFO set, PSP_DEVINFO_DATA device, bool* leftDisabled) {
+    const int retry = EnableDevice(set, device);
+    if (retry == kDeviceChanged) return true;
+    // Both enable calls went through: the device is enabled (perhaps only
+    // after a reboot), just not reported back.
+    if (retry == kDeviceGetParamsFailed || retry == kDeviceNeedsReboot) return false;
+    trace::Text(L"***** The device stays disabled *****\n");
+    if (leftDisabled) *leftDisabled = true;
+    return false;
+}
+
+bool RestartDevice(HDEVINFO set, PSP_DEVINFO_DATA device, bool* leftDisabled) {
+    const bool disabled = DisableDevice(set, device) == kDeviceChanged;
     CurrentApi().sleep(1000);
-    return EnableDevice(set, device) == kDeviceChanged;
+    const int enabled = EnableDevice(set, device);
+    if (enabled == kDeviceChanged) return true;
+    const bool enableRefused = enabled != kDeviceGetParamsFailed && enabled != kDeviceNeedsReboot;
+    if (disabled && enableRefused) return RetryEnable(set, device, leftDisabled);
+    return false;
 }

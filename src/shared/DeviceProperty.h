@@ -48,9 +48,15 @@ int DeviceRebootState(HDEVINFO set, PSP_DEVINFO_DATA device);
 
 int DisableDevice(HDEVINFO set, PSP_DEVINFO_DATA device);
 int EnableDevice(HDEVINFO set, PSP_DEVINFO_DATA device);
+// For a device this program disabled and could not enable again: one more
+// EnableDevice. true when the device came back without needing a reboot.
+// When it still cannot be enabled, that is traced and leftDisabled (when
+// given) is set: only a restart of Windows brings it back.
+bool RetryEnable(HDEVINFO set, PSP_DEVINFO_DATA device, bool* leftDisabled);
 // Disable, one second's pause, enable; true when the device came back
-// without needing a reboot.
-bool RestartDevice(HDEVINFO set, PSP_DEVINFO_DATA device);
+// without needing a reboot. A device that was disabled and refuses the
+// enable gets RetryEnable, which sets leftDisabled when it stays disabled.
+bool RestartDevice(HDEVINFO set, PSP_DEVINFO_DATA device, bool* leftDisabled = nullptr);
 
 // The class-installer calls behind the three functions above. Tests replace
 // them (a property change needs a real device driver); the program always

@@ -15,7 +15,11 @@ std::wstring FirstHardwareId(HDEVINFO set, PSP_DEVINFO_DATA device) {
 
 int ScanQualifyingDevices(const GUID& classGuid, DWORD flags, const wchar_t* lengthTemplate,
                           const HardwareIdMatcher& match, const QualifyingDeviceVisitor& visit) {
-    const size_t length = std::wcslen(lengthTemplate);
+    return ScanQualifyingDevices(classGuid, flags, std::wcslen(lengthTemplate), match, visit);
+}
+
+int ScanQualifyingDevices(const GUID& classGuid, DWORD flags, size_t length, const HardwareIdMatcher& match,
+                          const QualifyingDeviceVisitor& visit) {
     win::DeviceInfoList set(::SetupDiGetClassDevsW(&classGuid, nullptr, nullptr, flags));
     if (!set) return kDeviceSetUnavailable;
     SP_DEVINFO_DATA device = {};

@@ -46,7 +46,10 @@ enum DeviceScanResult : int {
 };
 
 // Builds the device set SetupDiGetClassDevsW(classGuid, flags) gives (with
-// DIGCF_ALLCLASSES the GUID does not narrow it) and visits every device that
-// qualifies by the template's length and match.
+// DIGCF_ALLCLASSES the GUID does not narrow it) and visits every device whose
+// first hardware ID is hardwareIdLength characters long and matches.
+int ScanQualifyingDevices(const GUID& classGuid, DWORD flags, size_t hardwareIdLength,
+                          const HardwareIdMatcher& match, const QualifyingDeviceVisitor& visit);
+// The same, with the length of a template ID.
 int ScanQualifyingDevices(const GUID& classGuid, DWORD flags, const wchar_t* lengthTemplate,
                           const HardwareIdMatcher& match, const QualifyingDeviceVisitor& visit);

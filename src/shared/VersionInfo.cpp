@@ -64,7 +64,7 @@ const wchar_t* WindowsClassName(int osClass) {
     return kClassNames[osClass];
 }
 
-int GetWindowsVersion(int* osClass, int* code, int* servicePack) {
+int GetWindowsVersion(int* osClass, int* code, int* servicePack, RTL_OSVERSIONINFOEXW* read) {
     RtlGetVersionFn rtlGetVersion = g_replacement ? g_replacement->rtlGetVersion
                                                   : SystemRtlGetVersion();
     if (!rtlGetVersion) return 1;
@@ -76,6 +76,7 @@ int GetWindowsVersion(int* osClass, int* code, int* servicePack) {
     if (osClass) *osClass = c;
     if (code) *code = v;
     if (servicePack) *servicePack = info.wServicePackMajor;
+    if (read) *read = info;
     return 0;
 }
 

@@ -35,8 +35,9 @@ void ClassifyWindowsVersion(DWORD major, DWORD minor, int& osClass, int& code);
 // The class's trace word ("WIN7", "Unknown", ...).
 const wchar_t* WindowsClassName(int osClass);
 
-// 0 done; 1 RtlGetVersion is missing; 2 it failed. Absent outputs are skipped.
-int GetWindowsVersion(int* osClass, int* code, int* servicePack);
+// 0 done; 1 RtlGetVersion is missing; 2 it failed. Absent outputs are skipped;
+// read (when given) receives the record the system filled.
+int GetWindowsVersion(int* osClass, int* code, int* servicePack, RTL_OSVERSIONINFOEXW* read = nullptr);
 
 // The system call behind GetWindowsVersion, replaceable by tests that play
 // recorded versions. A replacement of null stands for a missing export.

@@ -74,11 +74,5 @@ bool ReenableDevice(HDEVINFO set, PSP_DEVINFO_DATA device, bool* leftDisabled) {
     if (ChangeDeviceState(set, device, DICS_ENABLE, DICS_FLAG_CONFIGSPECIFIC) == 0)
         return DeviceRebootState(set, device) == kDeviceChanged;
     // Disabled but not back: one more try before the device is given up.
-    const int retry = EnableDevice(set, device);
-    if (retry == kDeviceChanged) return true;
-    if (retry != kDeviceGetParamsFailed && retry != kDeviceNeedsReboot) {
-        trace::Text(L"***** The device stays disabled *****\n");
-        if (leftDisabled) *leftDisabled = true;
-    }
-    return false;
+    return RetryEnable(set, device, leftDisabled);
 }

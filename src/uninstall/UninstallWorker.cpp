@@ -4,15 +4,16 @@
 // talks to the window only by posted messages and its own message box.
 #include "uninstall/MainForm.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstring>
 #include <string>
 
+#include "shared/AppExit.h"
 #include "shared/DebugTrace.h"
 #include "shared/FileHelpers.h"
 #include "shared/ServiceControl.h"
+#include "shared/ShellStart.h"
 #include "shared/Wow64.h"
 #include "uninstall/FilterRemoval.h"
 #include "uninstall/UninstallSteps.h"
@@ -26,8 +27,6 @@ constexpr wchar_t kManualFolder[] = L"Manual";
 constexpr wchar_t kSettingsFile[] = L"AudioConfig.cfg";
 constexpr wchar_t kDeviceLibrary[] = L"DLLKQ_UsbAudio73xx_x32.dll";
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qorv73xxAudioExt";
-constexpr wchar_t kExitMessage[] = L"WM_Qorv73xxAPP_EXIT";
-constexpr UINT kBroadcastTimeoutMs = 100;
 constexpr wchar_t kFilterControlDevice[] = L"\\\\.\\Class#VelloLink&2F7B&00";
 constexpr size_t kWarningChars = 259;
 constexpr WORD kFinalDeleteResourceId = 101;
@@ -42,15 +41,10 @@ bool FilterDriverReachable() {
     return device.valid();
 }
 
-void CloseRunningPanels() {
-    const UINT message = ::RegisterWindowMessageW(kExitMessage);
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(HWND_BROADCAST, message, 0, 0, SMTO_NORMAL, kBroadcastTimeoutMs, &result);
-}
-
 void DeleteTracedFile(const std::wstring& path) {
     trace::Out(L"Delete FileName = %ls\n", path.c_str());
-    ::DeleteFileW(path.c_str());
+    if (!::DeleteFileW(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+        trace::Out(L"***** %ls is not deleted (%lu) *****\n", path.c_str(), ::GetLastError());
 }
 
 void DeleteTracedFolder(const std::wstring& path) {
@@ -108,14 +102,16 @@ void TMainForm::Uninstall() {
     trace::Out(L"==> %ls\n", L"TMainForm::Uninstall");
     ShowProgress(1);
     Step(1);
-    CloseRunningPanels();
+    const bool ownFolder = HasUsableInstallFolderName(m_Settings);
+    // Running control panels close, and the programs of the install folder
+    // are given the time to end before their files go.
+    CloseRunningPrograms(ownFolder ? m_Settings.InstallFolderFullPath : L"");
     ShowProgress(10);
     Step(2);
     StopServiceAndDeleteIt();
     Step(3);
     DeleteShortcuts();
     ShowProgress(40);
-    const bool ownFolder = HasUsableInstallFolderName(m_Settings);
     if (!ownFolder) {
         trace::Out(L"***** Unusable InstallFolderName \"%ls\": nothing is deleted below Program Files or "
                    L"APPDATA *****\n",
@@ -233,17 +229,10 @@ DWORD TMainForm::Execute_FinalDeleteFile() {
     while (!installFolder.empty() && installFolder.back() == L'\\') installFolder.pop_back();
     const std::wstring parameters = L"\"" + ui::Application->ExeName() + L"\" \"" + installFolder + L"\"";
 
-    win::ComInit com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    info.lpFile = path.c_str();
-    info.lpParameters = parameters.c_str();
-    info.nShow = SW_HIDE;
-    if (!::ShellExecuteExW(&info)) {
+    win::Handle process;
+    if (!StartHidden(path, parameters, process)) {
         trace::Out(L"***** %ls cannot be started (%lu) *****\n", path.c_str(), ::GetLastError());
         return kFinalDeleteNotStarted;
     }
-    win::Handle process(info.hProcess);
     return kFinalDeleteStarted;
 }

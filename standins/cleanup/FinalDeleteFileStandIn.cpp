@@ -18,6 +18,7 @@
 
 #include <string>
 
+#include "StandInFiles.h"
 #include "shared/ScopedWin.h"
 
 namespace {
@@ -26,26 +27,7 @@ constexpr DWORD kWaitMs = 30000;
 constexpr DWORD kRetryMs = 200;
 constexpr DWORD kExitRefused = 2;
 
-std::wstring OwnFolder() {
-    wchar_t path[MAX_PATH * 2] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
-
-void Log(const std::wstring& line) {
-    win::FileHandle file(::CreateFileW((OwnFolder() + L"FinalDeleteFile.log").c_str(), FILE_APPEND_DATA,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
-    const std::wstring text = line + L"\r\n";
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                            nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
-    DWORD written = 0;
-    ::WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-}
+void Log(const std::wstring& line) { standin::AppendLine(standin::OwnFolder() + L"FinalDeleteFile.log", line); }
 
 std::wstring ProgramFiles() {
     wchar_t path[MAX_PATH] = {};

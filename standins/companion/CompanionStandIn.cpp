@@ -2,45 +2,28 @@
 // VelloSoundFX). It appends its arguments to <own folder>\<own name>.log
 // ("started <arguments>"), keeps a hidden top-level window (so broadcasts
 // reach it) and ends on "WM_AUDIO_EFFECT_EXIT", "WM_Qorv73xxAPP_EXIT" or
-// WM_CLOSE, logging "ended <message>".
+// WM_CLOSE, logging "ended <message>". With [Behaviour] EndDelayMs in
+// <own folder>\<own name>.ini it first takes that long over its ending, as a
+// program saving its state does (tests of those who wait for it).
 #include <windows.h>
 
 #include <string>
 
-#include "shared/ScopedWin.h"
+#include "StandInFiles.h"
 
 namespace {
 
 UINT g_effectExit = 0;
 UINT g_appExit = 0;
 
-std::wstring OwnPath() {
-    wchar_t path[MAX_PATH * 2] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-    return path;
-}
-
 // The program's name without folder and extension.
 std::wstring OwnName() {
-    std::wstring name = OwnPath();
+    std::wstring name = standin::OwnPath();
     name.erase(0, name.find_last_of(L'\\') + 1);
     return name.substr(0, name.find_last_of(L'.'));
 }
 
-void Log(const std::wstring& line) {
-    std::wstring path = OwnPath();
-    path.erase(path.find_last_of(L'\\') + 1);
-    win::FileHandle file(::CreateFileW((path + OwnName() + L".log").c_str(), FILE_APPEND_DATA,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string text(bytes > 0 ? bytes - 1 : 0, '\0');
-    if (bytes > 1) ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, &text[0], bytes, nullptr, nullptr);
-    text += "\r\n";
-    DWORD written = 0;
-    ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
+void Log(const std::wstring& line) { standin::AppendLine(standin::OwnFolder() + OwnName() + L".log", line); }
 
 // The command line without the program's own path.
 std::wstring Arguments() {
@@ -56,7 +39,13 @@ std::wstring Arguments() {
     return p;
 }
 
+DWORD EndDelayMs() {
+    const std::wstring ini = standin::OwnFolder() + OwnName() + L".ini";
+    return ::GetPrivateProfileIntW(L"Behaviour", L"EndDelayMs", 0, ini.c_str());
+}
+
 void End(HWND window, const wchar_t* reason) {
+    ::Sleep(EndDelayMs());
     Log(std::wstring(L"ended ") + reason);
     ::DestroyWindow(window);
 }

@@ -26,6 +26,17 @@ constexpr wchar_t kHardwareId[] = L"USB\\VID_2F7B&PID_731F&REV_0100&MI_00";
 constexpr wchar_t kAudioInterfacePath[] =
     L"\\\\?\\USB#VID_2F7B&PID_731F&MI_00#VELLOPANELSIM#{6994ad04-93ef-11d0-a3cc-00a0c9223196}\\global";
 constexpr size_t kProtocolBytes = 5;
+// The microphone: its capture device (a KS filter of the device), the
+// capture endpoint Windows names after it, the endpoint's key and the
+// listen-to-device value.
+constexpr wchar_t kCapturePath[] =
+    L"\\\\?\\USB#VID_2F7B&PID_731F&MI_00#7&VELLOPANELSIM&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+constexpr wchar_t kCaptureName[] = L"VelloPanelSim Audio";
+constexpr wchar_t kEndpointName[] = L"Microphone (VelloPanelSim Audio)";
+constexpr wchar_t kEndpointKey[] = L"{0.0.1.00000000}.{7e0f2d6a-3c55-4b8e-9a61-0c5b2f7b731f}";
+constexpr wchar_t kEndpointInstance[] = L"{1}.USB\\VID_2F7B&PID_731F&MI_00\\7&VELLOPANELSIM&0&0000";
+constexpr wchar_t kListenValue[] = L"{24dbb0fc-9311-4b3d-9cf0-18ff155639d4},1";
+constexpr size_t kListenSwitchByte = 8;
 
 std::string Hex(const BYTE* bytes, size_t count) {
     std::string text;
@@ -238,6 +249,7 @@ SimulatedDevice::SimulatedDevice(const std::wstring& folder) : folder_(folder), 
     observer.outputReport = [this](const hidsim::SentReport& r) { log_.Line(ReportLine(r.bytes)); };
     observer.ioctl = [this](const hidsim::IoctlRecord& r) { log_.Line(IoctlLine(r)); };
     sim_.SetObserver(observer);
+    AddMicrophone();
     PhantomAudioDevice::RemoveLeftovers();
     if (audio_.Register())
         log_.Line("sim device " + Narrow(kHardwareId) + " as " + Narrow(audio_.instanceId()));
@@ -256,10 +268,32 @@ SimulatedDevice::~SimulatedDevice() {
     log_.Line("sim end " + Now());
 }
 
+void SimulatedDevice::AddMicrophone() {
+    endpoints_.AddCaptureDevice(kCapturePath, kCaptureName);
+    epfake::Device& endpoint = endpoints_.AddCaptureEndpoint(kEndpointName);
+    endpoint.volume.stepCount = 101;
+    endpoint.volume.step = 60;
+    // The gain control sits on the device topology behind the endpoint's connector.
+    const std::wstring topologyId = L"{2}.\\\\?\\usb#vid_2f7b&pid_731f&mi_00#vellopanelsim#topology";
+    endpoint.topology.connector.connectedDeviceId = topologyId;
+    endpoints_.AddDevice(topologyId).topology.AddSubunit();
+    if (!endpoints_.AddEndpointKey(kEndpointKey, kEndpointInstance))
+        log_.Line("sim FAILED to make the capture endpoint's key");
+    endpoints_.onChange = [this](const std::string& change) { log_.Line("endpoint " + change); };
+}
+
+void SimulatedDevice::WatchListenSetting() {
+    std::vector<BYTE> value = endpoints_.EndpointValue(kEndpointKey, kListenValue);
+    if (value == listen_) return;
+    listen_ = value;
+    if (value.size() > kListenSwitchByte) log_.Line(value[kListenSwitchByte] ? "endpoint listen 1" : "endpoint listen 0");
+}
+
 void SimulatedDevice::Watch() {
     const std::wstring control = folder_ + kControlFile;
     while (::WaitForSingleObject(stop_, 100) == WAIT_TIMEOUT) {
         log_.LibraryCalls();
+        WatchListenSetting();
         HANDLE file = ::CreateFileW(control.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) continue;

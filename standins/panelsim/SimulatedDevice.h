@@ -10,6 +10,11 @@
 //   ioctl 08232008 00 00 00 00  a filter control code and its input bytes
 //   lib DLLKQ_SetEQ_OnOff_ById 1 0 [: bytes]   a library export, its
 //                               arguments and the data it was given
+//   endpoint volume 37          the microphone's capture endpoint: its
+//   endpoint mute 1             volume, mute, gain control (boost) and
+//   endpoint boost 1            listen-to-device setting as Windows would
+//   endpoint listen 1           hold them (simulated Core Audio objects
+//                               and endpoint key behind the endpoint seam)
 //   sim start ... / sim unplug / sim replug / sim end
 //
 // The device is unplugged and plugged in again by writing "unplug" or
@@ -27,8 +32,10 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "DeviceLibControl.h"
+#include "EndpointFakes.h"
 #include "HidSimulation.h"
 
 namespace panelsim {
@@ -94,6 +101,11 @@ public:
 
 private:
     void Watch();
+    // The device's microphone as Windows shows it: its capture device and
+    // endpoint with volume, mute and gain control, and the endpoint's key.
+    void AddMicrophone();
+    // Logs the listen-to-device setting when it changed.
+    void WatchListenSetting();
     void RunCommands(const std::string& text);
     void Notify(UINT event);
 
@@ -102,6 +114,8 @@ private:
     hidsim::Simulation sim_;
     int hid_ = -1;
     PhantomAudioDevice audio_;
+    epfake::EndpointWorld endpoints_;
+    std::vector<BYTE> listen_;
     bool plugged_ = true;
     HANDLE stop_ = nullptr;
     std::thread watcher_;

@@ -36,7 +36,7 @@ constexpr DWORD kExitInstalled = 0;
 using arch32::Exists;
 using arch32::ExistsNatively;
 using arch32::ReadNatively;
-using arch32::Values;
+using vt::Values;
 
 std::wstring Built(const std::wstring& file) { return vt::BinDir() + L"..\\" + file; }
 std::wstring Install(const std::wstring& file) { return vt::KitInstallFolder() + file; }
@@ -171,12 +171,7 @@ ProgramRun RunProgram(const std::wstring& commandLine, const std::wstring& workD
     return run;  // a program still running is ended with the child
 }
 
-HWND WindowOfClass(DWORD pid, const wchar_t* cls) {
-    for (HWND w : vt::ProcessWindows(pid, true)) {
-        if (vt::WindowClass(w) == cls) return w;
-    }
-    return nullptr;
-}
+using vt::WindowOfClass;
 
 HWND UsableButton(HWND window, const wchar_t* caption) {
     HWND button = vt::FindControl(window, L"Button", caption);
@@ -324,8 +319,8 @@ protected:
             Values in64BitView;
         };
         const ViewCase views[] = {
-            {"settings key", vt::kSettingsKey, nullptr, arch32::KitSettingsValues(), {}},
-            {"uninstall entry", vt::kUninstallKey, nullptr, arch32::KitUninstallValues(), {}},
+            {"settings key", vt::kSettingsKey, nullptr, vt::KitSettingsValues(), {}},
+            {"uninstall entry", vt::kUninstallKey, nullptr, vt::KitUninstallValues(), {}},
             {"Run value", vt::kRunKey, vt::kKitRunValueName,
              {{vt::kKitRunValueName, L"\"" + Panel() + L"\" -boot"}}, {}},
             {"driver's service key", vt::kDriverKey, nullptr, kDriverValues, kDriverValues},
@@ -349,24 +344,24 @@ protected:
         EXPECT_EQ(vt::KitInstallFolder(), FolderPath(CSIDL_PROGRAM_FILESX86) + L"\\Vello Audio\\");
         EXPECT_FALSE(ProgramFiles64().empty());
         EXPECT_FALSE(Exists(ProgramFiles64() + L"\\Vello Audio"));
-        const auto expected = arch32::KitInstallFiles(setup_.path());
+        const auto expected = vt::KitInstallFiles(setup_.path());
         std::set<std::wstring> names;
         for (const auto& file : expected) names.insert(file.first);
-        EXPECT_EQ(arch32::FilesBelow(vt::KitInstallFolder()), names);
+        EXPECT_EQ(vt::FilesBelow(vt::KitInstallFolder()), names);
         for (const auto& file : expected)
-            EXPECT_TRUE(arch32::SameBytes(Install(file.first), file.second)) << vt::Narrow(file.first);
+            EXPECT_TRUE(vt::SameBytes(Install(file.first), file.second)) << vt::Narrow(file.first);
         EXPECT_EQ(MachineOf(vt::ReadFileBytes(Panel())), IMAGE_FILE_MACHINE_I386);
 
         // The shortcuts and the user's copies of the settings.
         const std::wstring menu = vt::KitStartMenuFolder();
-        EXPECT_EQ(arch32::FilesBelow(menu), (std::set<std::wstring>{L"Uninstall Vello Audio.lnk", L"Vello Audio Center.lnk",
+        EXPECT_EQ(vt::FilesBelow(menu), (std::set<std::wstring>{L"Uninstall Vello Audio.lnk", L"Vello Audio Center.lnk",
                                                                 L"Vello Audio Manual.lnk"}));
         EXPECT_EQ(vt::ShortcutTarget(menu + L"Vello Audio Center.lnk"), Panel());
         EXPECT_EQ(vt::ShortcutTarget(menu + L"Uninstall Vello Audio.lnk"), Uninstaller());
         EXPECT_EQ(vt::ShortcutTarget(menu + L"Vello Audio Manual.lnk"),
                   Install(L"Manual\\English\\VelloAudioManual.html"));
         EXPECT_EQ(vt::ShortcutTarget(vt::DesktopFolder() + vt::kKitDesktopShortcut), Panel());
-        EXPECT_EQ(arch32::FilesBelow(vt::KitUserFolder()),
+        EXPECT_EQ(vt::FilesBelow(vt::KitUserFolder()),
                   (std::set<std::wstring>{L"AudioConfig.cfg", L"DefaultProfile.ini"}));
     }
 
@@ -392,11 +387,11 @@ TEST_F(InstallSmoke, SetupInstallsForA64BitSystemAndUninstallRemovesIt) {
     // The clean-up program it carries took the uninstaller and then the
     // install folder under Program Files (x86), which nothing else was left in.
     const std::vector<std::wstring> cleanUp = CleanUpLines();
-    EXPECT_EQ(arch32::FilesBelow(InstallFolderPath() + L"\\"), std::set<std::wstring>()) << "left in the install folder";
+    EXPECT_EQ(vt::FilesBelow(InstallFolderPath() + L"\\"), std::set<std::wstring>()) << "left in the install folder";
     EXPECT_EQ(cleanUp, (std::vector<std::wstring>{L"args " + Uninstaller() + L"|" + InstallFolderPath(),
                                                   L"deleted " + Uninstaller(), L"removed " + InstallFolderPath()}));
     EXPECT_FALSE(Exists(InstallFolderPath()));
-    EXPECT_TRUE(arch32::SameBytes(vt::CommonAppDataFolder() + L"FinalDeleteFile.exe", vt::BinPath(L"FinalDeleteFile.exe")));
+    EXPECT_TRUE(vt::SameBytes(vt::CommonAppDataFolder() + L"FinalDeleteFile.exe", vt::BinPath(L"FinalDeleteFile.exe")));
 
     // Gone: the service's program from the native folder, the user's folder,
     // the shortcuts, the Run value and the uninstall entry in both views.
@@ -413,10 +408,10 @@ TEST_F(InstallSmoke, SetupInstallsForA64BitSystemAndUninstallRemovesIt) {
     // Kept: the service's registration (stopped), the driver's key and
     // native file, the settings and device-ID groups in the 32-bit view.
     EXPECT_EQ(vt::QueryService(vt::kServiceName).state, static_cast<DWORD>(SERVICE_STOPPED));
-    EXPECT_TRUE(arch32::InOrder(ServiceLog(), {L"start", L"control 128", L"stop"}));
+    EXPECT_TRUE(vt::InOrder(ServiceLog(), {L"start", L"control 128", L"stop"}));
     EXPECT_EQ(vt::RegValues(vt::kDriverKey, KEY_WOW64_64KEY), kDriverValues);
     EXPECT_TRUE(SameNatively(Native(L"drivers\\VelloFlt.sys"), Built(L"payload\\driver-x64\\VelloFlt.sys")));
-    EXPECT_EQ(vt::RegValues(vt::kSettingsKey, KEY_WOW64_32KEY), arch32::KitSettingsValues());
+    EXPECT_EQ(vt::RegValues(vt::kSettingsKey, KEY_WOW64_32KEY), vt::KitSettingsValues());
     EXPECT_FALSE(vt::RegValues(vt::kUsbGroupKey, KEY_WOW64_32KEY).empty());
     EXPECT_FALSE(vt::RegValues(vt::kHidGroupKey, KEY_WOW64_32KEY).empty());
 }
@@ -436,7 +431,7 @@ TEST_F(InstallSmoke, FinishStartsThePanelThroughThe64BitService) {
     }
     ASSERT_NE(panel, nullptr) << "the installed control panel shows its window";
     const std::vector<std::wstring> log = ServiceLog();
-    EXPECT_TRUE(arch32::InOrder(log, {L"start", L"control 193", L"launched \"" + Panel() + L"\" -servicestart"}))
+    EXPECT_TRUE(vt::InOrder(log, {L"start", L"control 193", L"launched \"" + Panel() + L"\" -servicestart"}))
         << vt::Narrow(log.empty() ? L"(no service log)" : log.back());
     const ProcessInfo service = ServiceProcess(vt::kServiceName);
     EXPECT_TRUE(service.found && !service.wow64) << "the service that started it is a 64-bit process";

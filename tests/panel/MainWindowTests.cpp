@@ -107,8 +107,8 @@ TEST_F(MainWindow, LaterFeaturesAreSetUpInTheirOrder) {
         L"ReadDefaultLanguageSkin", L"LoadTrayIcon", L"BuildLanguageMenu", L"BuildSkinMenu", L"ShowPluginMenu",
         L"LoadLanguageIni", L"ApplyLanguageCaptions", L"LoadSkinRegion", L"LoadSkinSettingIni", L"ApplySkin",
         L"ApplyLanguageCaptions", L"LoadDefaultProfile", L"ReadDefaultEnables", L"Init3D", L"InitEffect",
-        L"ComputeSpeakerTable", L"SendVirtual7ch1", L"ResetMicUI", L"SetDefaultSpeakerLayout",
-        L"InitSpeakerLayout", L"ShowBeeImage", L"LoadLastProfile", L"LoadENCState", L"LoadTimbrexState",
+        L"ComputeSpeakerTable", L"SendVirtual7ch1", L"ResetMicUI", L"FindCaptureEndpoint",
+        L"SetDefaultSpeakerLayout", L"InitSpeakerLayout", L"ShowBeeImage", L"LoadLastProfile", L"LoadENCState", L"LoadTimbrexState",
         L"InitMultiColorLED", L"CreateGPIOThread"};
     EXPECT_EQ(steps, expected);
     EXPECT_EQ(form->LanguageMenu->Count(), 2);

@@ -503,6 +503,46 @@ TEST_F(PanelSim, EncAndEachVoicePresetReachTheDeviceLogAndTheRegistry) {
     }
 }
 
+TEST_F(PanelSim, MicrophoneBoostMuteMonitorAndGainReachTheDeviceLog) {
+    Start();
+    Press(Centre(L"Main", L"PageMicUpImage"), 0);
+    size_t before = Press(Centre(L"Mic", L"MicBoostImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("endpoint boost 1", before)) << vt::ReadFileBytes(dir / L"devicelog.txt");
+    before = Press(Centre(L"Mic", L"MicMuteImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("endpoint mute 1", before));
+
+    // Monitoring: the chip's monitor switch and the endpoint's listen setting.
+    before = Press(Centre(L"Mic", L"MicMonitorImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_Write_Register_ById 0230 20 0", before));
+    EXPECT_TRUE(WaitForLine("endpoint listen 1", before));
+
+    // A click on the gain bar 40 pixels below the top of the kit's track
+    // (150, 200 pixels): 80 %, give or take the pointer's pixel.
+    before = Press(POINT{470, 150 + 40 + 8}, 0);
+    std::string volume;
+    DWORD start = ::GetTickCount();
+    while (volume.empty() && ::GetTickCount() - start < kWaitMs) {
+        std::vector<std::string> log = Log();
+        for (size_t i = before; i < log.size(); ++i)
+            if (StartsWith(log[i], "endpoint volume ")) volume = log[i];
+        ::Sleep(50);
+    }
+    ASSERT_NE(volume, "") << vt::ReadFileBytes(dir / L"devicelog.txt");
+    const int percent = std::stoi(volume.substr(std::string("endpoint volume ").size()));
+    EXPECT_GE(percent, 79);
+    EXPECT_LE(percent, 81);
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const std::wstring screenshots = vt::BinDir() + L"..\\..\\screenshots\\";
+    ::CreateDirectoryW(screenshots.c_str(), nullptr);
+    EXPECT_TRUE(vt::CaptureScreenToPng(r, screenshots + L"panelsim-microphone.png"));
+
+    // Monitoring off undoes both.
+    before = Press(Centre(L"Mic", L"MicMonitorImageUp"), 0);
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_Write_Register_ById 0230 00 0", before));
+    EXPECT_TRUE(WaitForLine("endpoint listen 0", before));
+}
+
 TEST_F(PanelSim, UnplugTakesTheDeviceAwayAndReplugBringsItBack) {
     Start();
     Control("unplug");

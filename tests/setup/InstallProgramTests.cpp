@@ -15,113 +15,23 @@
 #include <vector>
 
 #include "InstalledState.h"
+#include "SetupRuns.h"
 #include "TestSupport.h"
 #include "shared/ServiceControl.h"
 
 namespace {
 
-constexpr DWORD kRunTimeoutMs = 120000;
 constexpr DWORD kPanelTimeoutMs = 60000;
 constexpr DWORD kExitInstalled = 0;
 constexpr DWORD kExitPreviousVersion = 3;
-
-const std::wstring kProgramsLinkFolder = L"Vello Audio\\";
 constexpr wchar_t kFailureText[] = L"The installation failed. Error code:";
 
-std::wstring BuildDir() { return vt::BinDir() + L"..\\"; }
-std::wstring Built(const std::wstring& file) { return BuildDir() + file; }
-
-bool Bytes(const std::wstring& path, const std::wstring& samePath) {
-    const std::string a = vt::ReadFileBytes(path);
-    return !a.empty() && a == vt::ReadFileBytes(samePath);
-}
-
-std::wstring Install(const std::wstring& file) { return vt::KitInstallFolder() + file; }
-std::wstring Panel() { return Install(L"VelloPanel.exe"); }
-std::wstring Uninstaller() { return Install(L"VelloUninstall.exe"); }
-std::wstring ServiceLog() { return vt::SystemFolder() + L"VelloService.log"; }
-
-// Relative paths of every file below folder (which ends in '\').
-void ListFiles(const std::wstring& folder, const std::wstring& relative, std::set<std::wstring>& files) {
-    WIN32_FIND_DATAW entry;
-    HANDLE find = ::FindFirstFileW((folder + relative + L"*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListFiles(folder, relative + name + L"\\", files);
-        else files.insert(relative + name);
-    } while (::FindNextFileW(find, &entry));
-    ::FindClose(find);
-}
-
-std::set<std::wstring> FilesBelow(const std::wstring& folder, const std::wstring& relative = L"") {
-    std::set<std::wstring> files;
-    ListFiles(folder, relative, files);
-    return files;
-}
-
-// A registry text value and its type; empty text when missing.
-std::wstring RegText(const std::wstring& key, const wchar_t* name, DWORD* type) {
-    wchar_t data[1024] = {};
-    DWORD size = sizeof(data) - sizeof(wchar_t);
-    *type = 0;
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, type, data, &size) !=
-        ERROR_SUCCESS)
-        return L"";
-    return data;
-}
-
-std::wstring KeyClass(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"";
-    wchar_t cls[64] = {};
-    DWORD chars = 64;
-    ::RegQueryInfoKeyW(key, cls, &chars, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       nullptr);
-    ::RegCloseKey(key);
-    return cls;
-}
-
-// The fifteen command lines the service starts programs by.
-std::map<std::wstring, std::wstring> ExecutionValues(const std::wstring& pluginFolder) {
-    const struct {
-        const wchar_t* name;
-        const wchar_t* startSwitch;
-    } contexts[] = {
-        {L"UserPrivilegeExecution_%lc0", L" -servicestart"},        {L"AdminPrivilegeExecution_%lc1", L" -servicestart"},
-        {L"SystemPrivilegeExecution_%lc2", L" -servicestart"},      {L"SystemPrivilegeExecutionOnBoot_%lc3", L" -serviceboot"},
-        {L"AdminPrivilegeExecutionOnBoot_%lc4", L" -serviceboot"},
-    };
-    const std::pair<wchar_t, std::wstring> programs[] = {
-        {L'C', Panel()},
-        {L'B', Install(pluginFolder + L"\\VelloEffect\\VelloEffect.exe")},
-        {L'D', Install(pluginFolder + L"\\VelloSoundFX\\VelloSoundFX.exe")},
-    };
-    std::map<std::wstring, std::wstring> values;
-    for (const auto& program : programs) {
-        for (const auto& context : contexts) {
-            wchar_t name[64];
-            swprintf(name, 64, context.name, program.first);
-            values[name] = L"\"" + program.second + L"\"" + context.startSwitch;
-        }
-    }
-    return values;
-}
-
-// The settings key as a kit installation leaves it: the defaults and the
-// fifteen command lines.
-std::map<std::wstring, std::wstring> KitSettingsValues() {
-    std::map<std::wstring, std::wstring> values = ExecutionValues(L"Plugin");
-    const std::pair<const wchar_t*, DWORD> defaults[] = {
-        {L"EncEnable", 1}, {L"TimbrexEnable", 0}, {L"TimbrexLevel", 2},
-        {L"Virtual7ch1Scalar", 20}, {L"EncScalar", 10}, {L"EncGpio", 2},
-    };
-    for (const auto& d : defaults) values[d.first] = vt::Dword(d.second);
-    return values;
-}
-
-bool HasExecutionValues() { return vt::RegValues(vt::kSettingsKey).count(L"UserPrivilegeExecution_C0") != 0; }
+using vt::Built;
+std::wstring Install(const std::wstring& file) { return vt::InstalledFile(file); }
+std::wstring Panel() { return vt::InstalledPanel(); }
+std::wstring Uninstaller() { return vt::InstalledUninstaller(); }
+bool Bytes(const std::wstring& path, const std::wstring& samePath) { return vt::SameBytes(path, samePath); }
+bool HasExecutionValues() { return vt::HasExecutionValues(); }
 
 // Evidence that a step ran to its end, with the sample kit.
 struct StepEvidence {
@@ -141,7 +51,7 @@ const StepEvidence kStepEvidence[] = {
      }},
     {"STEP3", [] { return Bytes(Panel(), vt::BinPath(L"VelloPanel.exe")) && vt::RegValues(vt::kRunKey).count(L"VelloPanel"); }},
     {"STEP4", [] { return Bytes(Uninstaller(), vt::BinPath(L"VelloUninstall.exe")) && vt::RegKeyExists(vt::kUninstallKey); }},
-    {"STEP5", [] { return vt::FileExists(Install(L"DLLKQ_UsbAudio73xx_x32.dll")); }},
+    {"STEP5", [] { return vt::FileExists(Install(L"DLLKQ_UsbAudio73xx_x32.dll")) && vt::FileExists(vt::UpdatePackagePath()); }},
     {"STEP6", [] { return vt::FileExists(Install(L"Manual\\English\\VelloAudioManual.html")); }},
     {"STEP7", [] { return vt::FileExists(Install(L"Plugin")); }},
     {"STEP8", [] { return Bytes(Install(L"Plugin\\VelloEffect\\VelloEffect.exe"), Built(L"bin\\companion\\VelloEffect.exe")); }},
@@ -149,82 +59,12 @@ const StepEvidence kStepEvidence[] = {
      [] { return Bytes(Install(L"Plugin\\VelloSoundFX\\VelloSoundFX.exe"), Built(L"bin\\companion\\VelloSoundFX.exe")); }},
 };
 
-HWND WindowOfClass(DWORD pid, const wchar_t* cls) {
-    for (HWND w : vt::ProcessWindows(pid, true)) {
-        if (vt::WindowClass(w) == cls) return w;
-    }
-    return nullptr;
-}
-
-bool IsChecked(HWND button) { return button && ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-// Whether the lines appear in this order among the debug output.
-bool InOrder(const std::vector<std::wstring>& debug, const std::vector<std::wstring>& lines) {
-    size_t next = 0;
-    for (const std::wstring& d : debug) {
-        if (next < lines.size() && d == lines[next]) ++next;
-    }
-    return next == lines.size();
-}
-
 // One run of VelloSetup: Next on the first page, every box answered, and on
 // the finish page Finish (only with "restart later" chosen) or a close.
-struct SetupRun {
-    vt::RunResult result;
-    std::vector<std::wstring> boxes;  // "caption: text"
-    bool finishPage = false;
-    bool finishPressed = false;
-};
-
-SetupRun RunSetup(const std::wstring& folder, bool pressFinish) {
-    enum Stage { kFirstPage, kInstalling, kDone } stage = kFirstPage;
-    SetupRun run;
-    run.result = vt::RunDebugged(L"\"" + folder + L"VelloSetup.exe\"", kRunTimeoutMs, [&](DWORD pid) {
-        vt::MessageBoxInfo box;
-        if (vt::FindMessageBox(pid, box)) {
-            run.boxes.push_back(box.caption + L": " + box.text);
-            vt::AnswerMessageBox(box.hwnd);
-            return;
-        }
-        HWND wizard = WindowOfClass(pid, L"TMainForm");
-        if (!wizard) return;
-        switch (stage) {
-        case kFirstPage:
-            if (HWND next = vt::FindControl(wizard, L"Button", L"Next >")) {
-                if (!::IsWindowEnabled(next)) break;
-                ::PostMessageW(next, BM_CLICK, 0, 0);
-                stage = kInstalling;
-            }
-            break;
-        case kInstalling: {
-            HWND finish = vt::FindControl(wizard, L"Button", L"Finish");
-            if (!finish || !::IsWindowVisible(finish) || !::IsWindowEnabled(finish)) break;
-            run.finishPage = true;
-            const bool restartLater = IsChecked(vt::FindControl(wizard, L"Button", L"No - restart later"));
-            if (pressFinish && restartLater) {
-                ::PostMessageW(finish, BM_CLICK, 0, 0);
-                run.finishPressed = true;
-            } else {
-                ::PostMessageW(wizard, WM_CLOSE, 0, 0);
-            }
-            stage = kDone;
-            break;
-        }
-        case kDone: break;
-        }
-    });
-    return run;
-}
-
-// The control panel's main window, shown by any process.
-HWND WaitForPanelWindow(DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        HWND w = ::FindWindowW(L"TAudioMainForm", nullptr);
-        if (w && ::IsWindowVisible(w)) return w;
-        if (::GetTickCount() - start > timeoutMs) return nullptr;
-        ::Sleep(200);
-    }
+vt::SetupRun RunSetup(const std::wstring& folder, bool pressFinish) {
+    vt::SetupOptions options;
+    options.pressFinish = pressFinish;
+    return vt::RunSetup(folder, options);
 }
 
 class InstallProgram : public ::testing::Test {
@@ -236,80 +76,7 @@ protected:
     void TearDown() override { vt::ResetInstalledState(); }
 
     std::wstring Setup(const std::wstring& file) const { return setup / file; }
-
-    // Files the kit's installation puts into the install folder, each with
-    // the file it must equal.
-    std::map<std::wstring, std::wstring> KitInstallFiles() const {
-        std::map<std::wstring, std::wstring> files;
-        for (const wchar_t* tree : {L"Skin\\", L"Language\\", L"Manual\\English\\", L"Plugin\\"}) {
-            for (const std::wstring& file : FilesBelow(setup.path(), tree)) files[file] = Setup(file);
-        }
-        for (const wchar_t* file : {L"AudioConfig.cfg", L"Vello.ico", L"VelloUninstall.ico", L"bee.wav",
-                                    L"DLLKQ_UsbAudio73xx_x32.dll"})
-            files[file] = Setup(file);
-        files[L"VelloPanel.exe"] = vt::BinPath(L"VelloPanel.exe");
-        files[L"VelloUninstall.exe"] = vt::BinPath(L"VelloUninstall.exe");
-        files[L"Plugin\\VelloEffect\\VelloEffect.exe"] = Built(L"bin\\companion\\VelloEffect.exe");
-        files[L"Plugin\\VelloSoundFX\\VelloSoundFX.exe"] = Built(L"bin\\companion\\VelloSoundFX.exe");
-        return files;
-    }
-
-    void ExpectKitInstalled(const char* when) {
-        SCOPED_TRACE(when);
-        // The driver: its service key and the file of the system's build.
-        DWORD type = 0;
-        EXPECT_EQ(RegText(vt::kDriverKey, L"ImagePath", &type), L"System32\\DRIVERS\\VelloFlt.sys");
-        EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
-        EXPECT_EQ(vt::RegValues(vt::kDriverKey),
-                  (std::map<std::wstring, std::wstring>{{L"ErrorControl", vt::Dword(1)},
-                                                        {L"Start", vt::Dword(3)},
-                                                        {L"Type", vt::Dword(1)},
-                                                        {L"ImagePath", L"type:2"}}));
-        EXPECT_EQ(KeyClass(vt::kDriverKey), L"VelloFlt");
-        EXPECT_TRUE(Bytes(vt::SystemFolder() + L"drivers\\VelloFlt.sys", Built(L"payload\\driver-native\\VelloFlt.sys")));
-
-        // The service: registered from the system folder, running.
-        EXPECT_TRUE(Bytes(vt::SystemFolder() + L"VelloService.exe", vt::BinPath(L"VelloService.exe")));
-        const vt::ServiceInfo service = vt::QueryService(vt::kServiceName);
-        EXPECT_EQ(service.state, static_cast<DWORD>(SERVICE_RUNNING));
-        EXPECT_EQ(service.startType, static_cast<DWORD>(SERVICE_DEMAND_START));
-        EXPECT_EQ(service.serviceType & SERVICE_WIN32_OWN_PROCESS, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
-        EXPECT_EQ(service.binaryPath, L"\"" + vt::SystemFolder() + L"VelloService.exe\" VelloService");
-
-        // The settings key with the command lines, in the programs' own view
-        // (the 64-bit one for this build); nothing in the other view.
-        EXPECT_EQ(vt::RegValues(vt::kSettingsKey, KEY_WOW64_64KEY), KitSettingsValues());
-        EXPECT_TRUE(vt::RegValues(vt::kSettingsKey, KEY_WOW64_32KEY).empty());
-
-        // The Run value, the uninstall entry and the shortcuts.
-        EXPECT_EQ(vt::RegValues(vt::kRunKey, KEY_WOW64_64KEY)[L"VelloPanel"], L"\"" + Panel() + L"\" -boot");
-        EXPECT_EQ(vt::RegValues(vt::kUninstallKey, KEY_WOW64_64KEY),
-                  (std::map<std::wstring, std::wstring>{{L"DisplayName", L"Vello Audio Center"},
-                                                        {L"UninstallString", Uninstaller()},
-                                                        {L"DisplayIcon", Uninstaller()},
-                                                        {L"DisplayVersion", L"1.0.0.0"},
-                                                        {L"Publisher", L"Vello Audio Systems"}}));
-        const std::wstring menu = vt::KitStartMenuFolder();
-        EXPECT_EQ(FilesBelow(menu), (std::set<std::wstring>{L"Uninstall Vello Audio.lnk", L"Vello Audio Center.lnk",
-                                                            L"Vello Audio Manual.lnk"}));
-        EXPECT_EQ(vt::ShortcutTarget(menu + L"Vello Audio Center.lnk"), Panel());
-        EXPECT_EQ(vt::ShortcutTarget(menu + L"Uninstall Vello Audio.lnk"), Uninstaller());
-        EXPECT_EQ(vt::ShortcutTarget(menu + L"Vello Audio Manual.lnk"), Install(L"Manual\\English\\VelloAudioManual.html"));
-        EXPECT_EQ(vt::ShortcutTarget(vt::DesktopFolder() + L"Vello Audio Center.lnk"), Panel());
-
-        // The install folder holds exactly its files, each equal to its source,
-        // with normal attributes.
-        const auto expected = KitInstallFiles();
-        std::set<std::wstring> names;
-        for (const auto& file : expected) names.insert(file.first);
-        EXPECT_EQ(FilesBelow(vt::KitInstallFolder()), names);
-        for (const auto& file : expected) {
-            EXPECT_TRUE(Bytes(Install(file.first), file.second)) << vt::Narrow(file.first);
-            EXPECT_EQ(::GetFileAttributesW(Install(file.first).c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
-                      0u)
-                << vt::Narrow(file.first);
-        }
-    }
+    void ExpectKitInstalled(const char* when) { vt::ExpectKitInstalled(setup.path(), L"English", when); }
 
     vt::TempDir setup;
 };
@@ -318,13 +85,13 @@ TEST_F(InstallProgram, KitInstallsEverythingAndFinishStartsThePanelThroughTheSer
     // A setup file that is read-only and hidden is installed with normal attributes.
     ASSERT_TRUE(::SetFileAttributesW(Setup(L"bee.wav").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
 
-    SetupRun run = RunSetup(setup.path(), true);
+    vt::SetupRun run = RunSetup(setup.path(), true);
     ASSERT_TRUE(run.result.started);
     EXPECT_FALSE(run.result.timedOut);
     EXPECT_TRUE(run.boxes.empty()) << vt::Narrow(run.boxes.empty() ? L"" : run.boxes[0]);
     EXPECT_TRUE(run.finishPressed);
     EXPECT_EQ(run.result.exitCode, kExitInstalled);
-    EXPECT_TRUE(InOrder(run.result.debug,
+    EXPECT_TRUE(vt::InOrder(run.result.debug,
                         {L"==> TMainForm::Install\n", L"===== Install STEP1 =====\n", L"==> TMainForm::Install_FilterDriver\n",
                          L"===== Install STEP2 =====\n", L"##### \"" + vt::SystemFolder() + L"VelloService.exe\" /Service ended with 0 #####\n",
                          L"##### " + Panel() + L" #####\n", L"===== Install STEP3 =====\n", L"===== Install STEP4 =====\n",
@@ -332,16 +99,16 @@ TEST_F(InstallProgram, KitInstallsEverythingAndFinishStartsThePanelThroughTheSer
                          L"===== Install STEP8 =====\n", L"===== Install STEP8.1 =====\n", L"===== Install STEP9 =====\n"}))
         << vt::Narrow(run.result.DebugText());
     EXPECT_FALSE(run.result.HasDebug(L"===== Install STEP10 =====\n")) << "the kit does not ask for the update";
-    EXPECT_TRUE(run.result.DebugContains(L"CInstallMgr::RemoveFilter: removing VelloFlt from devices is not part of this build"));
+    EXPECT_TRUE(run.result.HasDebug(L"VelloSetup:  ==> TMainForm::Copy_KB3033929\n"));
     ExpectKitInstalled("after the installation");
 
     // Finish started the installed panel with its own path; it handed the
     // start to the service, which started it with its command line.
-    HWND panel = WaitForPanelWindow(kPanelTimeoutMs);
+    HWND panel = vt::WaitForPanelWindow(kPanelTimeoutMs);
     ASSERT_NE(panel, nullptr) << "the installed control panel shows its window";
-    const std::vector<std::wstring> log = vt::LogLines(ServiceLog());
+    const std::vector<std::wstring> log = vt::LogLines(vt::ServiceLogFile());
     const std::vector<std::wstring> handOver = {L"control 193", L"launched \"" + Panel() + L"\" -servicestart"};
-    EXPECT_TRUE(InOrder(log, handOver)) << vt::ReadFileBytes(ServiceLog());
+    EXPECT_TRUE(vt::InOrder(log, handOver)) << vt::ReadFileBytes(vt::ServiceLogFile());
     DWORD pid = 0;
     ::GetWindowThreadProcessId(panel, &pid);
     HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
@@ -394,7 +161,7 @@ TEST_F(InstallProgram, FailedStepStopsTheInstallationWithItsCode) {
          nullptr,
          [](const char* row) {
              EXPECT_TRUE(Bytes(vt::SystemFolder() + L"VelloService.exe", vt::BinPath(L"VelloService.exe"))) << row;
-             EXPECT_EQ(vt::LogLines(ServiceLog()), std::vector<std::wstring>{L"registration refused"}) << row;
+             EXPECT_EQ(vt::LogLines(vt::ServiceLogFile()), std::vector<std::wstring>{L"registration refused"}) << row;
              EXPECT_EQ(vt::QueryService(vt::kServiceName).state, 0u) << row;
              EXPECT_FALSE(HasExecutionValues()) << row;
          }},
@@ -444,7 +211,7 @@ TEST_F(InstallProgram, FailedStepStopsTheInstallationWithItsCode) {
         vt::RemoveTree(setup.path());
         ASSERT_TRUE(vt::CopyTree(Built(L"setup\\"), setup.path()));
         if (c.prepare) c.prepare(setup.path());
-        SetupRun run;
+        vt::SetupRun run;
         {
             std::unique_ptr<vt::HeldFile> held;
             if (c.heldFile) {
@@ -464,9 +231,10 @@ TEST_F(InstallProgram, FailedStepStopsTheInstallationWithItsCode) {
         for (size_t i = 0; i < sizeof(kStepEvidence) / sizeof(kStepEvidence[0]); ++i) {
             if (i == c.failingStep) continue;
             EXPECT_EQ(kStepEvidence[i].done(), i < c.failingStep) << kStepEvidence[i].step;
-            if (i > c.failingStep)
+            if (i > c.failingStep) {
                 EXPECT_FALSE(run.result.HasDebug(L"===== Install " + vt::Widen(kStepEvidence[i].step) + L" =====\n"))
                     << kStepEvidence[i].step;
+            }
         }
         c.failedStep(c.name);
         EXPECT_FALSE(run.result.HasDebug(L"===== Install STEP9 =====\n"));
@@ -481,7 +249,7 @@ TEST_F(InstallProgram, EarlierVersionIsRefusedAndItsServiceRunsAgain) {
     ASSERT_EQ(ControlTheService(vt::kServiceName, SERVICE_CONTROL_START), kServiceDone);
     ASSERT_TRUE(vt::SetEarlierFilterDevice(true));
 
-    SetupRun run = RunSetup(setup.path(), false);
+    vt::SetupRun run = RunSetup(setup.path(), false);
     vt::SetEarlierFilterDevice(false);
     ASSERT_TRUE(run.result.started);
     EXPECT_FALSE(run.result.timedOut);

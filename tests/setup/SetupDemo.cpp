@@ -30,12 +30,7 @@ void Say(const std::wstring& text) {
     std::fflush(stdout);
 }
 
-HWND WindowOfClass(DWORD pid, const wchar_t* cls) {
-    for (HWND w : vt::ProcessWindows(pid, true)) {
-        if (vt::WindowClass(w) == cls) return w;
-    }
-    return nullptr;
-}
+using vt::WindowOfClass;
 
 // Polls until done() gives a window, answering (and printing) VelloSetup's boxes.
 HWND WaitFor(DWORD pid, const std::function<HWND()>& done) {

@@ -12,6 +12,7 @@
 
 #include "InstalledState.h"
 #include "PictureFixtures.h"
+#include "SetupRuns.h"
 #include "TestSupport.h"
 
 namespace {
@@ -27,25 +28,13 @@ std::wstring KitFolder() { return vt::BinDir() + L"..\\kit\\"; }
 // A copy of the setup folder the build assembles.
 bool MakeSetupFolder(const std::wstring& folder) { return vt::CopyTree(vt::BinDir() + L"..\\setup\\", folder); }
 
-HWND WindowOfClass(DWORD pid, const wchar_t* cls, bool visibleOnly = true) {
-    for (HWND w : vt::ProcessWindows(pid, visibleOnly)) {
-        if (vt::WindowClass(w) == cls) return w;
-    }
-    return nullptr;
-}
+using vt::WindowOfClass;
 
 bool HasWindowOfClass(DWORD pid, const wchar_t* cls) { return WindowOfClass(pid, cls, false) != nullptr; }
 
 void Click(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
 
-// Whether the lines appear in this order among the debug output.
-bool InOrder(const std::vector<std::wstring>& debug, const std::vector<std::wstring>& lines) {
-    size_t next = 0;
-    for (const std::wstring& d : debug) {
-        if (next < lines.size() && d == lines[next]) ++next;
-    }
-    return next == lines.size();
-}
+using vt::InOrder;
 
 bool NothingInstalled() {
     return !vt::RegKeyExists(vt::kUsbGroupKey) && !vt::RegKeyExists(vt::kHidGroupKey) &&
@@ -333,14 +322,9 @@ TEST_F(SetupProgram, CloseRequestsWaitForTheInstallation) {
         case kInstalling: {
             if (!vt::FindMessageBox(pid, box)) break;
             HWND back = WindowOfClass(pid, L"TBackgroundForm");
-            HWND app = WindowOfClass(pid, L"TApplication", false);
             HWND cancel = vt::FindControl(wizard, L"Button", L"Cancel");
             cancelEnabled = cancel && ::IsWindowEnabled(cancel);
-            for (HWND w : {wizard, back, app}) {
-                ::PostMessageW(w, WM_CLOSE, 0, 0);
-                ::PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
-            }
-            if (cancel) ::PostMessageW(cancel, BM_CLICK, 0, 0);
+            vt::PostCloseRequests(pid);
             ::Sleep(1000);
             survivedCloses = ::IsWindow(wizard) && ::IsWindowVisible(back);
             vt::AnswerMessageBox(box.hwnd);

@@ -17,8 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "DeviceInstallerRecorder.h"
 #include "InstalledState.h"
+#include "PhantomDevices.h"
+#include "RecordedWow64.h"
 #include "TestSupport.h"
+#include "UpdateHandler.h"
 #include "setup/BackgroundForm.h"
 #include "setup/InstallCodes.h"
 #include "setup/MainForm.h"
@@ -345,28 +349,60 @@ TEST_F(Wizard, WorkerThatCannotStartEndsOnTheFinishPage) {
 }
 
 // The progress the worker reports and how each of its ends leaves the
-// wizard: the kit, no plug-in folder with the update step asked for (which
-// this build does not have), and a step that fails.
+// wizard: the kit; no plug-in folder with the update step asked for, on this
+// build's own system (the update is not for it) and on 64-bit Windows 7 with
+// a service pack, where the stand-in update handler succeeds or fails; a
+// step that fails; a device that stays disabled after its restart.
 TEST_F(Wizard, WorkerReportsItsProgressAndEnds) {
+    constexpr DWORD kNoUpdateRun = ~DWORD{0};
     struct Case {
         const char* name;
         bool plugins;
         int installWindowsKB;
+        bool wow64;          // the wizard runs on 64-bit Windows
+        DWORD updateExit;    // the update handler's exit code; kNoUpdateRun: it must not run
         bool holdPanel;
+        bool deviceStaysDisabled;
         std::vector<WPARAM> progress;
         DWORD result;
+        int rebootNeeded;
         std::vector<std::wstring> boxes;
     };
+    const std::vector<WPARAM> toStep5 = {1, 10, 20, 30, 40, 50, 60, 70, 80, 90};
+    auto then = [&](std::initializer_list<WPARAM> more) {
+        std::vector<WPARAM> all = toStep5;
+        all.insert(all.end(), more);
+        return all;
+    };
     const Case cases[] = {
-        {"the kit", true, 0, false, {1, 10, 20, 30, 40, 50, 60, 70, 80, 90, 95, 98, 98}, 0, {}},
-        {"no plug-in folder, update asked for", false, 1, false, {1, 10, 20, 30, 40, 50, 60, 70, 80, 90}, 0, {}},
-        {"control panel held", true, 0, true, {1, 10, 20, 30, 40, 50, 60}, kStepAppCode,
+        {"the kit", true, 0, false, kNoUpdateRun, false, false, then({95, 98, 98}), 0, 0, {}},
+        {"no plug-in folder, update asked for, not for this system", false, 1, false, kNoUpdateRun, false, false,
+         then({100}), 0, 1, {}},
+        {"64-bit Windows 7 SP1, the update installs", false, 1, true, ERROR_SUCCESS_REBOOT_REQUIRED, false, false,
+         then({100}), 0, 1, {}},
+        {"64-bit Windows 7 SP1, the update fails", false, 1, true, 0x80070643, false, false, toStep5,
+         kStepWindowsUpdateCode, 0, {L"Install: The installation failed. Error code:(Code = 0x80000006)"}},
+        {"control panel held", true, 0, false, kNoUpdateRun, true, false, {1, 10, 20, 30, 40, 50, 60}, kStepAppCode, 0,
          {L"Install: The installation failed. Error code:(Code = 0x80000003)"}},
+        {"a device stays disabled after its restart", true, 0, false, kNoUpdateRun, false, true,
+         then({95, 98, 98}), 0, 1, {}},
     };
     for (const Case& c : cases) {
         if (&c != &cases[0]) StartOver();
         std::unique_ptr<vt::HeldFile> panel;
         if (c.holdPanel) panel = std::make_unique<vt::HeldFile>(vt::KitInstallFolder() + L"VelloPanel.exe");
+        vt::StandInUpdateHandler handler;
+        ASSERT_TRUE(handler.registered()) << c.name;
+        handler.SetExitCode(c.updateExit);
+        // A supported device with the filter, whose enable is refused after
+        // its disable, every time.
+        vt::PhantomDevices devices;
+        std::unique_ptr<vt::DeviceInstallerRecorder> installer;
+        if (c.deviceStaysDisabled) {
+            ASSERT_FALSE(devices.Add({L"USB\\VID_2F7B&PID_7301&REV_0100&MI_03"}, {L"VelloFlt"}).empty()) << c.name;
+            installer = std::make_unique<vt::DeviceInstallerRecorder>();
+            installer->failFrom = 2;
+        }
         std::vector<WPARAM> progress;
         app->OnMessage = [&](MSG& msg, bool&) {
             if (msg.message == WM_INSTALL_PROGRESS) progress.push_back(msg.wParam);
@@ -377,6 +413,7 @@ TEST_F(Wizard, WorkerReportsItsProgressAndEnds) {
             MainForm->m_Settings.PluginFolderName.clear();
         }
         MainForm->m_iInstallWindowsKB = c.installWindowsKB;
+        MainForm->m_bWow64 = c.wow64 ? TRUE : FALSE;
         Click(MainForm->NextBitBtn);
         std::vector<std::wstring> shown;
         HWND answered = nullptr;
@@ -394,7 +431,17 @@ TEST_F(Wizard, WorkerReportsItsProgressAndEnds) {
         EXPECT_EQ(MainForm->ProgressBar->Position(), static_cast<int>(c.progress.back())) << c.name;
         EXPECT_EQ(shown, c.boxes) << c.name;
         EXPECT_EQ(MainForm->ExitCode(), c.result) << c.name;
-        EXPECT_EQ(MainForm->m_iRebootNeeded, 0) << c.name << ": no update, no restart";
+        EXPECT_EQ(MainForm->m_iRebootNeeded, c.rebootNeeded) << c.name;
+        const std::wstring package = vt::SystemFolder() + L"Windows6.1-KB3033929-x64.msu";
+        EXPECT_EQ(handler.Log(),
+                  c.updateExit == kNoUpdateRun ? std::vector<std::wstring>{}
+                                               : std::vector<std::wstring>{L"run \"" + package + L"\""})
+            << c.name;
+        if (!c.holdPanel) {
+            EXPECT_EQ(vt::ReadFileBytes(package),
+                      vt::ReadFileBytes(vt::BinDir() + L"..\\..\\payload\\update\\Windows6.1-KB3033929-x64.msu"))
+                << c.name << ": STEP5 places the package";
+        }
         if (!c.plugins) {
             // The companions' command lines are written all the same, below
             // an empty plug-in folder name.
@@ -405,33 +452,6 @@ TEST_F(Wizard, WorkerReportsItsProgressAndEnds) {
         }
     }
 }
-
-// Wow64Api replacement: IsWow64Process answers TRUE and the redirection
-// switch is recorded (this build never runs under WOW64).
-struct RedirectionCalls {
-    int off = 0;
-    int on = 0;
-    bool balanced = true;  // never switched off twice, never on while on
-};
-RedirectionCalls g_redirection;
-const Wow64Api kWow64 = {
-    [](HANDLE, PBOOL wow64) -> BOOL {
-        *wow64 = TRUE;
-        return TRUE;
-    },
-    [](PVOID* old) -> BOOL {
-        if (g_redirection.off != g_redirection.on) g_redirection.balanced = false;
-        ++g_redirection.off;
-        *old = reinterpret_cast<PVOID>(0x5);
-        return TRUE;
-    },
-    [](PVOID old) -> BOOL {
-        if (g_redirection.on + 1 != g_redirection.off || old != reinterpret_cast<PVOID>(0x5))
-            g_redirection.balanced = false;
-        ++g_redirection.on;
-        return TRUE;
-    },
-};
 
 // STEP1 and STEP2 write the build that matches the system into the native
 // system folders, with the redirection off only around it, on every path.
@@ -458,17 +478,15 @@ TEST_F(Wizard, DriverAndServiceOfTheSystemsBuild) {
     Show();
     for (const Case& c : cases) {
         vt::ResetInstalledState();
-        g_redirection = RedirectionCalls{};
-        ReplaceWow64Api(&kWow64);
         MainForm->m_bWow64 = c.wow64 ? TRUE : FALSE;
         DWORD driverResult = 0, serviceResult = 0;
         {
+            vt::RecordedWow64 wow64;
             std::unique_ptr<vt::HeldFile> held;
             if (c.held) held = std::make_unique<vt::HeldFile>(vt::SystemFolder() + c.held);
             driverResult = MainForm->Install_FilterDriver();
             serviceResult = MainForm->Install_Service();
         }
-        ReplaceWow64Api(nullptr);
         EXPECT_EQ(driverResult, c.driverResult) << c.name;
         EXPECT_EQ(serviceResult, c.serviceResult) << c.name;
         if (c.driver) {
@@ -481,9 +499,9 @@ TEST_F(Wizard, DriverAndServiceOfTheSystemsBuild) {
                 << c.name;
             EXPECT_EQ(vt::QueryService(vt::kServiceName).state, static_cast<DWORD>(SERVICE_RUNNING)) << c.name;
         }
-        EXPECT_EQ(g_redirection.off, c.wow64 ? 2 : 0) << c.name << ": once in each step";
-        EXPECT_EQ(g_redirection.on, g_redirection.off) << c.name;
-        EXPECT_TRUE(g_redirection.balanced) << c.name;
+        EXPECT_EQ(vt::RecordedWow64::Calls().off, c.wow64 ? 2 : 0) << c.name << ": once in each step";
+        EXPECT_EQ(vt::RecordedWow64::Calls().on, vt::RecordedWow64::Calls().off) << c.name;
+        EXPECT_TRUE(vt::RecordedWow64::Calls().balanced) << c.name;
     }
 }
 

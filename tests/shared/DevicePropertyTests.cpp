@@ -85,11 +85,15 @@ TEST(DeviceProperty, FilterListMembership) {
 struct InstallerRecord {
     std::vector<std::string> calls;
     int failAt = -1;  // index of the call that fails
+    int failAlso = -1;  // and of a second one
     DWORD flags = 0;
 };
 InstallerRecord g_rec;
 
-bool Fails() { return static_cast<int>(g_rec.calls.size()) - 1 == g_rec.failAt; }
+bool Fails() {
+    const int index = static_cast<int>(g_rec.calls.size()) - 1;
+    return index == g_rec.failAt || index == g_rec.failAlso;
+}
 
 BOOL WINAPI FakeSetParams(HDEVINFO, PSP_DEVINFO_DATA, PSP_CLASSINSTALL_HEADER header, DWORD size) {
     auto* p = reinterpret_cast<SP_PROPCHANGE_PARAMS*>(header);
@@ -186,29 +190,41 @@ TEST_F(RecordingInstaller, EnableDevice) {
     }
 }
 
+// A device that was disabled is never given up after one refused enable:
+// it is enabled once more, and one that still refuses is reported.
 TEST_F(RecordingInstaller, RestartDevice) {
     Calls all = {"set disable config", "call", "sleep 1000"};
     all.insert(all.end(), kEnableCalls.begin(), kEnableCalls.end());
+    Calls retried(all.begin(), all.begin() + 5);  // the global enable's call fails
+    retried.insert(retried.end(), kEnableCalls.begin(), kEnableCalls.end());
     struct Case {
         const char* name;
         int failAt;
+        int failAlso;
         DWORD flags;
         bool result;
+        bool leftDisabled;
         Calls calls;
     };
     const Case cases[] = {
-        {"comes back", -1, 0, true, all},
-        {"disable failing does not stop the enable", 1, 0, true, all},
-        {"reboot needed", -1, DI_NEEDREBOOT, false, all},
-        {"enable fails", 5, 0, false, Calls(all.begin(), all.begin() + 6)},
+        {"comes back", -1, -1, 0, true, false, all},
+        {"disable failing does not stop the enable", 1, -1, 0, true, false, all},
+        {"reboot needed", -1, -1, DI_NEEDREBOOT, false, false, all},
+        {"enable fails once", 4, -1, 0, true, false, retried},
+        {"enable fails twice", 4, 6, 0, false, true, Calls(retried.begin(), retried.begin() + 7)},
+        {"the retry needs a reboot", 4, -1, DI_NEEDREBOOT, false, false, retried},
+        {"disable and enable fail: nothing to take back", 1, 4, 0, false, false, Calls(all.begin(), all.begin() + 5)},
     };
     for (const Case& c : cases) {
         g_rec = InstallerRecord();
         g_rec.failAt = c.failAt;
+        g_rec.failAlso = c.failAlso;
         g_rec.flags = c.flags;
+        bool leftDisabled = false;
         Run([&](HDEVINFO set, PSP_DEVINFO_DATA device) {
-            EXPECT_EQ(RestartDevice(set, device), c.result) << c.name;
+            EXPECT_EQ(RestartDevice(set, device, &leftDisabled), c.result) << c.name;
         });
+        EXPECT_EQ(leftDisabled, c.leftDisabled) << c.name;
         EXPECT_EQ(g_rec.calls, c.calls) << c.name;
     }
 }

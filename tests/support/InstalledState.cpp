@@ -301,6 +301,19 @@ std::vector<std::wstring> LogLines(const std::wstring& path) {
     return lines;
 }
 
+std::vector<std::wstring> CleanUpLogWhenDone(DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const std::vector<std::wstring> lines = LogLines(CommonAppDataFolder() + L"FinalDeleteFile.log");
+        for (const std::wstring& line : lines) {
+            for (const wchar_t* last : {L"removed ", L"not empty ", L"not removed ", L"refused "})
+                if (line.rfind(last, 0) == 0) return lines;
+        }
+        if (::GetTickCount() - start > timeoutMs) return lines;
+        ::Sleep(200);
+    }
+}
+
 bool SetEarlierFilterDevice(bool reachable) {
     const std::wstring link = EarlierFilterDeviceLink();
     auto present = [] {

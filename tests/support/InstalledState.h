@@ -131,6 +131,11 @@ ServiceInfo QueryService(const std::wstring& name);
 // Lines of a text log file (CR LF separated).
 std::vector<std::wstring> LogLines(const std::wstring& path);
 
+// The log of the uninstaller's clean-up program (in the common application
+// data folder) once it has written its last line ("removed", "not empty",
+// "not removed" or "refused"), or as it stands after timeoutMs.
+std::vector<std::wstring> CleanUpLogWhenDone(DWORD timeoutMs);
+
 // Makes the key a volatile link to a key that does not exist: it can be
 // neither opened nor created, so writes below it are refused.
 // ResetInstalledProduct removes such a link at the uninstall entry's place.

@@ -46,7 +46,7 @@ std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& inf
 }  // namespace
 
 RunResult RunDebugged(const std::wstring& commandLine, DWORD timeoutMs, const WhileRunning& whileRunning,
-                      const std::wstring& workDir) {
+                      const std::wstring& workDir, const OnDebugString& onDebug) {
     RunResult result;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
@@ -74,6 +74,7 @@ RunResult RunDebugged(const std::wstring& commandLine, DWORD timeoutMs, const Wh
         switch (ev.dwDebugEventCode) {
         case OUTPUT_DEBUG_STRING_EVENT:
             result.debug.push_back(ReadDebugString(pi.hProcess, ev.u.DebugString));
+            if (onDebug) onDebug(pi.dwProcessId, result.debug.back());
             break;
         case CREATE_PROCESS_DEBUG_EVENT:
             if (ev.u.CreateProcessInfo.hFile) ::CloseHandle(ev.u.CreateProcessInfo.hFile);

@@ -192,6 +192,21 @@ std::vector<HWND> ProcessWindows(DWORD pid, bool visibleOnly) {
     return s.found;
 }
 
+HWND WindowOfClass(DWORD pid, const wchar_t* cls, bool visibleOnly) {
+    for (HWND w : ProcessWindows(pid, visibleOnly)) {
+        if (WindowClass(w) == cls) return w;
+    }
+    return nullptr;
+}
+
+bool InOrder(const std::vector<std::wstring>& all, const std::vector<std::wstring>& lines) {
+    size_t next = 0;
+    for (const std::wstring& line : all) {
+        if (next < lines.size() && line == lines[next]) ++next;
+    }
+    return next == lines.size();
+}
+
 HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& pred, DWORD timeoutMs) {
     DWORD start = ::GetTickCount();
     do {
@@ -269,6 +284,38 @@ HWND FindControl(HWND parent, const std::wstring& className, const std::wstring&
     ControlSearch search{&className, &text, nullptr};
     ::EnumChildWindows(parent, MatchControl, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+}  // namespace vt
+
+namespace vt {
+
+namespace {
+
+void ListFiles(const std::wstring& folder, const std::wstring& relative, std::set<std::wstring>& files) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = ::FindFirstFileW((folder + relative + L"*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListFiles(folder, relative + name + L"\\", files);
+        else files.insert(relative + name);
+    } while (::FindNextFileW(find, &entry));
+    ::FindClose(find);
+}
+
+}  // namespace
+
+std::set<std::wstring> FilesBelow(const std::wstring& folder, const std::wstring& relative) {
+    std::set<std::wstring> files;
+    ListFiles(folder, relative, files);
+    return files;
+}
+
+bool SameBytes(const std::wstring& path, const std::wstring& otherPath) {
+    const std::string bytes = ReadFileBytes(path);
+    return !bytes.empty() && bytes == ReadFileBytes(otherPath);
 }
 
 }  // namespace vt

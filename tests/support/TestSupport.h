@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ private:
 };
 
 bool RemoveTree(const std::wstring& folder);
+// Relative paths of every file below folder + relative (folder ends in '\',
+// relative is empty or ends in '\'), each beginning with relative.
+std::set<std::wstring> FilesBelow(const std::wstring& folder, const std::wstring& relative = L"");
+// Both files can be read, are not empty and hold the same bytes.
+bool SameBytes(const std::wstring& path, const std::wstring& otherPath);
 bool CopyTree(const std::wstring& from, const std::wstring& to);
 bool FileExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
@@ -51,13 +57,21 @@ struct RunResult {
     bool DebugContains(const std::wstring& part) const;
 };
 
+// Whether the lines appear in this order among all (others in between).
+bool InOrder(const std::vector<std::wstring>& all, const std::vector<std::wstring>& lines);
+
 // Called about every 50 ms while the child runs (to answer its windows).
 using WhileRunning = std::function<void(DWORD pid)>;
+
+// Called with each debugger-output string as it arrives, while the child
+// still waits at the call that wrote it (to act at a given line).
+using OnDebugString = std::function<void(DWORD pid, const std::wstring& text)>;
 
 // Runs commandLine as a debugged child, collects its debugger output and
 // waits for it to end; after timeoutMs it is killed and timedOut is set.
 RunResult RunDebugged(const std::wstring& commandLine, DWORD timeoutMs,
-                      const WhileRunning& whileRunning = {}, const std::wstring& workDir = L"");
+                      const WhileRunning& whileRunning = {}, const std::wstring& workDir = L"",
+                      const OnDebugString& onDebug = {});
 
 // A child process that is killed at the end of the test unless it has ended.
 class Child {
@@ -80,6 +94,9 @@ std::wstring WindowClass(HWND hwnd);
 std::wstring WindowText(HWND hwnd);
 // Top-level windows of a process.
 std::vector<HWND> ProcessWindows(DWORD pid, bool visibleOnly);
+// A top-level window of that class of the process (a visible one unless
+// visibleOnly is false), or nullptr.
+HWND WindowOfClass(DWORD pid, const wchar_t* cls, bool visibleOnly = true);
 // Polls until a top-level window of pid satisfies pred; nullptr on time-out.
 HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& pred, DWORD timeoutMs);
 

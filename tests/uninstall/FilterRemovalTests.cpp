@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "DeviceInstallerRecorder.h"
 #include "PhantomDevices.h"
 #include "TestSupport.h"
 #include "shared/DeviceIdMgr.h"
@@ -25,53 +26,7 @@ constexpr wchar_t kSupportedToo[] = L"USB\\VID_2F7B&PID_73A2&REV_0100&MI_03";
 constexpr wchar_t kOtherVendor[] = L"USB\\VID_1234&PID_7301&REV_0100&MI_03";
 constexpr wchar_t kShortFirstId[] = L"USB\\VID_2F7B&PID_7301&REV_010&MI_03";  // 35 characters
 
-std::wstring InstanceId(HDEVINFO set, PSP_DEVINFO_DATA device) {
-    wchar_t id[200] = {};
-    ::SetupDiGetDeviceInstanceIdW(set, device, id, 200, nullptr);
-    return id;
-}
-
-// What the class installer was asked to do, per device, and how it answers.
-struct Installer {
-    std::map<std::wstring, Strings> calls;  // instance ID -> calls
-    Strings all;                            // every call in order, with no device
-    std::vector<int> failing;               // calls (0-based, all devices) that fail
-    int failFrom = 1 << 30;                 // and every call from this one on
-    DWORD flags = 0;
-    void Add(HDEVINFO set, PSP_DEVINFO_DATA device, const std::string& call) {
-        calls[InstanceId(set, device)].push_back(vt::Widen(call));
-        all.push_back(vt::Widen(call));
-    }
-    bool Fails() const {
-        const int index = static_cast<int>(all.size()) - 1;
-        return index >= failFrom || std::find(failing.begin(), failing.end(), index) != failing.end();
-    }
-};
-Installer g_installer;
-
-BOOL WINAPI RecordSetParams(HDEVINFO set, PSP_DEVINFO_DATA device, PSP_CLASSINSTALL_HEADER header, DWORD size) {
-    const auto* p = reinterpret_cast<SP_PROPCHANGE_PARAMS*>(header);
-    std::string call = p->StateChange == DICS_DISABLE ? "disable" : p->StateChange == DICS_ENABLE ? "enable" : "?";
-    call += p->Scope == DICS_FLAG_CONFIGSPECIFIC ? " profile" : p->Scope == DICS_FLAG_GLOBAL ? " global" : " ?";
-    if (header->cbSize != sizeof(SP_CLASSINSTALL_HEADER) || header->InstallFunction != DIF_PROPERTYCHANGE ||
-        size != sizeof(SP_PROPCHANGE_PARAMS) || p->HwProfile != 0)
-        call += " (bad parameters)";
-    g_installer.Add(set, device, call);
-    return !g_installer.Fails();
-}
-BOOL WINAPI RecordCall(DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_DATA device) {
-    g_installer.Add(set, device, function == DIF_PROPERTYCHANGE ? "call" : "call ?");
-    return !g_installer.Fails();
-}
-BOOL WINAPI RecordGetParams(HDEVINFO set, PSP_DEVINFO_DATA device, PSP_DEVINSTALL_PARAMS_W params) {
-    g_installer.Add(set, device, params->cbSize == sizeof(SP_DEVINSTALL_PARAMS_W) ? "get" : "get (bad size)");
-    params->Flags = g_installer.flags;
-    return !g_installer.Fails();
-}
-void WINAPI RecordSleep(DWORD ms) { g_installer.all.push_back(L"sleep " + std::to_wstring(ms)); }
-
-const DeviceInstallerApi kRecorder = {RecordSetParams, RecordCall, RecordGetParams, RecordSleep};
-const Strings kRestart = {L"disable profile", L"call", L"enable profile", L"call", L"get"};
+const Strings& kRestart = vt::kProfileRestartCalls;
 
 // The lower-filter list of a device; "(none)" when the property is missing
 // or empty (Wine keeps an empty list where Windows deletes the property).
@@ -94,16 +49,11 @@ std::string Joined(const Strings& strings) {
 class FilterRemoval : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_installer = Installer{};
-        previous_ = ReplaceDeviceInstallerApi(&kRecorder);
         ASSERT_EQ(ids.LoadFromIniFile(vt::BinDir() + L"AudioConfig.cfg", DEVICEID_MGR::kUsbSection), 0);
     }
-    void TearDown() override { ReplaceDeviceInstallerApi(previous_); }
 
     DEVICEID_MGR::CDeviceIdMgr ids;
-
-private:
-    const DeviceInstallerApi* previous_ = nullptr;
+    vt::DeviceInstallerRecorder installer;
 };
 
 TEST_F(FilterRemoval, TakesOnlyItsOwnEntryOutOfSupportedDevicesAndRestartsThem) {
@@ -139,11 +89,9 @@ TEST_F(FilterRemoval, TakesOnlyItsOwnEntryOutOfSupportedDevicesAndRestartsThem) 
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         EXPECT_EQ(Joined(LowerFilters(devices, made[i])), Joined(c.after)) << c.name;
-        const auto recorded = g_installer.calls.find(made[i]);
-        const Strings calls = recorded == g_installer.calls.end() ? Strings{} : recorded->second;
-        EXPECT_EQ(calls, c.restarted ? kRestart : Strings{}) << c.name;
+        EXPECT_EQ(installer.CallsOf(made[i]), c.restarted ? kRestart : Strings{}) << c.name;
     }
-    for (const std::wstring& call : g_installer.all) EXPECT_EQ(call.find(L"sleep"), std::wstring::npos);
+    for (const std::wstring& call : installer.all) EXPECT_EQ(call.find(L"sleep"), std::wstring::npos);
 }
 
 TEST_F(FilterRemoval, AnEmptyDeviceListTouchesNothing) {
@@ -153,7 +101,7 @@ TEST_F(FilterRemoval, AnEmptyDeviceListTouchesNothing) {
     DEVICEID_MGR::CDeviceIdMgr empty;
     EXPECT_FALSE(RemoveFilter(kHidClassGuid, kFilterIdLengthTemplate, empty, kFilterDriverName));
     EXPECT_EQ(LowerFilters(devices, id), (Strings{L"VelloFlt", L"OtherFlt"}));
-    EXPECT_TRUE(g_installer.all.empty()) << Joined(g_installer.all);
+    EXPECT_TRUE(installer.all.empty()) << Joined(installer.all);
 }
 
 // One restart: disable and enable in the current hardware profile, no pause;
@@ -190,9 +138,9 @@ TEST_F(FilterRemoval, RestartOfOneDevice) {
     const std::wstring id = devices.Add({kSupported});
     ASSERT_FALSE(id.empty());
     for (const Case& c : cases) {
-        g_installer = Installer{};
-        g_installer.failing = c.failing;
-        g_installer.flags = c.flags;
+        installer.Reset();
+        installer.failing = c.failing;
+        installer.flags = c.flags;
         bool leftDisabled = false;
         bool result = false;
         ASSERT_TRUE(devices.WithDevice(id, [&](HDEVINFO set, PSP_DEVINFO_DATA device) {
@@ -200,7 +148,7 @@ TEST_F(FilterRemoval, RestartOfOneDevice) {
         })) << c.name;
         EXPECT_EQ(result, c.result) << c.name;
         EXPECT_EQ(leftDisabled, c.leftDisabled) << c.name;
-        EXPECT_EQ(g_installer.all, c.calls) << c.name << ": " << Joined(g_installer.all);
+        EXPECT_EQ(installer.all, c.calls) << c.name << ": " << Joined(installer.all);
     }
 }
 
@@ -208,7 +156,7 @@ TEST_F(FilterRemoval, ADeviceLeftDisabledIsReported) {
     vt::PhantomDevices devices;
     const std::wstring id = devices.Add({kSupported}, {L"VelloFlt"});
     ASSERT_FALSE(id.empty());
-    g_installer.failFrom = 2;  // every call after the disable
+    installer.failFrom = 2;  // every call after the disable
     EXPECT_TRUE(RemoveFilter(kHidClassGuid, kFilterIdLengthTemplate, ids, kFilterDriverName));
     EXPECT_EQ(LowerFilters(devices, id), Strings{L"(none)"});
 }

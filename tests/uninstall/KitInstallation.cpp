@@ -75,7 +75,7 @@ void Install(const KitInstallation& installation) {
     // Program files and folders.
     Write(panel, "VelloPanel");
     if (!installation.uninstaller.empty()) ::CopyFileW(installation.uninstaller.c_str(), uninstaller.c_str(), FALSE);
-    for (const wchar_t* file : {L"Vello.ico", L"bee.wav"})
+    for (const wchar_t* file : {L"Vello.ico", L"VelloUninstall.ico", L"bee.wav"})
         ::CopyFileW((installation.kit + file).c_str(), (install + file).c_str(), FALSE);
     Write(install + L"DLLKQ_UsbAudio73xx_x32.dll", "device library");
     // The skin tree only in part (the uninstaller reads none of it).

@@ -1,8 +1,9 @@
 // VelloUninstall run as a real process from an installation of the sample
 // kit in the setup prefix, with the stand-in service registered and the
 // stand-in clean-up program it carries: what an uninstall removes and what
-// it leaves, links in the user's folder, the clean-up program it starts (or
-// refuses to start), and its window without the icon file.
+// it leaves (also when a program of the installation takes its time to end
+// on the broadcast), links in the user's folder, the clean-up program it
+// starts (or refuses to start), and its window without the icon file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "CompanionProgram.h"
 #include "InstalledState.h"
 #include "KitInstallation.h"
 #include "TestSupport.h"
@@ -49,12 +51,7 @@ std::vector<HWND> ButtonsLeftToRight(HWND window) {
 
 enum Button { kUninstallButton = 0, kCancelButton = 1 };
 
-HWND WindowOfClass(DWORD pid, const wchar_t* cls) {
-    for (HWND w : vt::ProcessWindows(pid, true)) {
-        if (vt::WindowClass(w) == cls) return w;
-    }
-    return nullptr;
-}
+using vt::WindowOfClass;
 
 // The file holds exactly the clean-up program this build carries.
 bool IsOurCleanUpProgram(const std::wstring& path) {
@@ -62,38 +59,10 @@ bool IsOurCleanUpProgram(const std::wstring& path) {
     return !ours.empty() && vt::ReadFileBytes(path) == ours;
 }
 
-std::vector<std::wstring> Lines(const std::wstring& text) {
-    std::vector<std::wstring> lines;
-    for (size_t pos = 0; pos < text.size();) {
-        size_t end = text.find(L"\r\n", pos);
-        if (end == std::wstring::npos) end = text.size();
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    return lines;
-}
-
 // The clean-up program's log once it has ended its work (or after the wait).
-std::vector<std::wstring> CleanUpLines() {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        std::vector<std::wstring> lines = Lines(vt::Widen(vt::ReadFileBytes(CleanUpLog())));
-        for (const std::wstring& line : lines) {
-            for (const wchar_t* last : {L"removed ", L"not empty ", L"not removed ", L"refused "})
-                if (line.rfind(last, 0) == 0) return lines;
-        }
-        if (::GetTickCount() - start > kCleanUpWaitMs) return lines;
-        ::Sleep(200);
-    }
-}
+std::vector<std::wstring> CleanUpLines() { return vt::CleanUpLogWhenDone(kCleanUpWaitMs); }
 
-bool InOrder(const std::vector<std::wstring>& all, const std::vector<std::wstring>& wanted) {
-    size_t next = 0;
-    for (const std::wstring& line : all) {
-        if (next < wanted.size() && line == wanted[next]) ++next;
-    }
-    return next == wanted.size();
-}
+using vt::InOrder;
 
 std::vector<std::wstring> StepTraces() {
     std::vector<std::wstring> steps;
@@ -147,12 +116,16 @@ TEST_F(UninstallProgram, RemovesTheInstallationAndKeepsTheRest) {
         std::map<std::pair<std::wstring, std::wstring>, std::wstring> settings;
         std::wstring shortcutFolder;  // below the common programs folder
         bool desktopShortcutGoes;
+        // A companion program of the installation runs and takes this long
+        // over its ending when the broadcast asks it to; 0: none runs.
+        DWORD runningCompanionEndDelayMs = 0;
     };
     const Case cases[] = {
         {"the kit", {}, L"Vello Audio", true},
         {"an upper shortcut folder, no desktop shortcut by the installer",
          {{{L"Install", L"ShortcutFolderNameUp"}, L"0Tools"}, {{L"Install", L"DesktopShortcutEnable"}, L"2"}},
          L"0Tools\\Vello Audio", false},
+        {"a companion program that takes its time to end", {}, L"Vello Audio", true, 2500},
     };
     const std::wstring programs = vt::CommonProgramsFolder() + L"\\";
     const std::wstring desktopShortcut = vt::DesktopFolder() + vt::kKitDesktopShortcut;
@@ -166,6 +139,12 @@ TEST_F(UninstallProgram, RemovesTheInstallationAndKeepsTheRest) {
         if (!c.desktopShortcutGoes) vt::WriteFileBytes(desktopShortcut, "the user's own");
         ASSERT_TRUE(vt::Exists(programs + c.shortcutFolder + L"\\Uninstall Vello Audio.lnk")) << c.name;
         ASSERT_TRUE(vt::Exists(programs + L"Vello Audio\\Vello Audio Manual.lnk")) << c.name;
+        std::unique_ptr<vt::CompanionProgram> companion;
+        if (c.runningCompanionEndDelayMs) {
+            companion = std::make_unique<vt::CompanionProgram>(
+                vt::KitInstallFolder() + L"Plugin\\VelloEffect\\VelloEffect.exe", c.runningCompanionEndDelayMs);
+            ASSERT_TRUE(companion->started()) << c.name;
+        }
 
         Shown shown;
         vt::RunResult r = Run(kUninstallButton, shown);
@@ -175,6 +154,10 @@ TEST_F(UninstallProgram, RemovesTheInstallationAndKeepsTheRest) {
         EXPECT_EQ(shown.caption, L"Vello Audio Center Uninstall (V1.0.0.0)") << c.name;
         EXPECT_TRUE(shown.boxes.empty()) << c.name << ": " << vt::Narrow(shown.boxes.empty() ? L"" : shown.boxes[0]);
         EXPECT_TRUE(InOrder(r.debug, StepTraces())) << c.name << "\n" << vt::Narrow(r.DebugText());
+        if (companion) {
+            EXPECT_TRUE(companion->Ended()) << c.name << ": the uninstall waited for it";
+            EXPECT_TRUE(companion->EndsByItself()) << c.name;
+        }
 
         const std::vector<std::wstring> cleanUp = CleanUpLines();
         EXPECT_EQ(cleanUp, (std::vector<std::wstring>{L"args " + Uninstaller() + L"|" + InstallFolderPath(),
@@ -317,13 +300,15 @@ TEST_F(UninstallProgram, StartsWithoutItsIconFile) {
         std::string iconFile;  // VelloUninstall.ico in the install folder
     };
     const Case cases[] = {
-        {"no icon file (the installer does not copy it)", false, ""},
+        {"no icon file", false, ""},
         {"not an icon", true, "not an icon"},
         {"the kit's icon", true, vt::ReadFileBytes(KitFolder() + L"VelloUninstall.ico")},
     };
     for (const Case& c : cases) {
         Install();
-        if (c.present) vt::WriteFileBytes(vt::KitInstallFolder() + L"VelloUninstall.ico", c.iconFile);
+        const std::wstring icon = vt::KitInstallFolder() + L"VelloUninstall.ico";
+        if (c.present) vt::WriteFileBytes(icon, c.iconFile);
+        else ::DeleteFileW(icon.c_str());
         Shown shown;
         vt::RunResult r = Run(kCancelButton, shown);
         ASSERT_TRUE(r.started) << c.name;

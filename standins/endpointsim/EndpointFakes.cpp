@@ -2,6 +2,7 @@
 
 #include <propidl.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <sstream>
 
@@ -11,6 +12,10 @@ namespace epfake {
 namespace {
 
 EndpointWorld* g_world = nullptr;
+
+void Report(const std::string& change) {
+    if (g_world && g_world->onChange) g_world->onChange(change);
+}
 
 // {82149A85-DBA6-4487-86BB-EA8F7FEFCC71}
 constexpr IID kIID_ISubunit = {0x82149A85, 0xDBA6, 0x4487, {0x86, 0xBB, 0xEA, 0x8F, 0x7F, 0xEF, 0xCC, 0x71}};
@@ -163,8 +168,13 @@ MMRESULT WINAPI MixerGetControlDetails(HMIXEROBJ object, LPMIXERCONTROLDETAILS d
 
 MMRESULT WINAPI MixerSetControlDetails(HMIXEROBJ object, LPMIXERCONTROLDETAILS details, DWORD) {
     MMRESULT result;
-    if (MixerControl* control = ValueCall(object, details, result))
+    if (MixerControl* control = ValueCall(object, details, result)) {
         control->value = static_cast<MIXERCONTROLDETAILS_UNSIGNED*>(details->paDetails)->dwValue;
+        char text[48];
+        std::snprintf(text, sizeof(text), "mixer %08lx %lu", static_cast<unsigned long>(control->type),
+                      static_cast<unsigned long>(control->value));
+        Report(text);
+    }
     return result;
 }
 
@@ -192,6 +202,7 @@ HRESULT AutoGainControl::GetEnabled(BOOL* value) {
 HRESULT AutoGainControl::SetEnabled(BOOL value, LPCGUID) {
     ++sets;
     enabled = value;
+    Report(std::string("boost ") + (value ? "1" : "0"));
     return S_OK;
 }
 
@@ -252,6 +263,8 @@ HRESULT EndpointVolume::SetMasterVolumeLevelScalar(float value, LPCGUID context)
     if (FAILED(levelResult)) return levelResult;
     level = value;
     levelContext = context ? *context : GUID{0xFFFFFFFF, 0, 0, {}};
+    if (stepCount >= 2) step = static_cast<UINT>(value * static_cast<float>(stepCount - 1) + 0.5f);
+    Report("volume " + std::to_string(static_cast<int>(value * 100.0f + 0.5f)));
     return S_OK;
 }
 
@@ -260,6 +273,7 @@ HRESULT EndpointVolume::SetMute(BOOL value, LPCGUID) {
     if (FAILED(hr)) return hr;
     const bool unchanged = (muted != FALSE) == (value != FALSE);
     muted = value;
+    Report(std::string("mute ") + (value ? "1" : "0"));
     return unchanged ? S_FALSE : hr;  // as Windows answers
 }
 

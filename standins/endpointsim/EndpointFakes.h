@@ -16,6 +16,7 @@
 #include <devicetopology.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -141,7 +142,7 @@ public:
     EndpointVolume() : Fake(__uuidof(IAudioEndpointVolume)) {}
     UINT step = 0, stepCount = 0;
     HRESULT stepInfoResult = S_OK;
-    float level = -1.0f;  // the last scalar set
+    float level = -1.0f;  // the last scalar set; with 2 steps or more, it moves step
     GUID levelContext = {};
     HRESULT levelResult = S_OK;
     BOOL muted = FALSE;
@@ -294,6 +295,11 @@ public:
 
     // The audio service: by default a name no service has.
     void UseAudioService(const std::wstring& name);
+
+    // Sees every value the helpers set, as it is set: "volume <percent>",
+    // "mute <0|1>", "boost <0|1>" (the gain control) and "mixer <control
+    // type in hex> <value>". Empty by default.
+    std::function<void(const std::string& change)> onChange;
 
     static EndpointWorld& Current();
 
