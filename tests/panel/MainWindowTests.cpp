@@ -347,6 +347,31 @@ TEST_F(MainWindow, PageTabsShowTheirPage) {
     EXPECT_TRUE(form->BeeCheckBox->Visible() == false);
 }
 
+// The 3D page has no tab and its pictures lie beneath every page: on the
+// pages without a background picture of their own nothing of it shows.
+TEST_F(MainWindow, PagesWithoutABackgroundShowNothingOfThe3DPage) {
+    Build(Device::Present);
+    std::vector<ui::TControl*> pictures;
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+        ui::TComponent* c = form->Components(i);
+        const std::wstring name = c->Name();
+        if (std::wcscmp(c->ClassName(), L"TImage") == 0 && (name.rfind(L"D3", 0) == 0 || name == L"Back_3DImage"))
+            pictures.push_back(static_cast<ui::TControl*>(c));
+    }
+    ASSERT_FALSE(pictures.empty());
+    struct Case {
+        const wchar_t* tab;
+        int page;
+    };
+    const Case cases[] = {{L"PageENCLabel", 7}, {L"PageTbxEffectLabel", 8}, {L"PageLEDLabel", 6}};
+    for (const Case& c : cases) {
+        Click(form->Label(c.tab));
+        ASSERT_EQ(form->m_iCurrentPage, c.page) << vt::Narrow(c.tab);
+        for (ui::TControl* picture : pictures)
+            EXPECT_FALSE(picture->Visible()) << vt::Narrow(c.tab) << ": " << vt::Narrow(picture->Name());
+    }
+}
+
 TEST_F(MainWindow, ShutDownSavesTheProfileFirstThenSwitchesTheDeviceOff) {
     struct Case {
         const char* name;
