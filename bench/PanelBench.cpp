@@ -3,19 +3,27 @@
 //     bare Win32 window program started the same way (ratio);
 //  2. main-thread CPU time per EQ drag move with the simulated device
 //     answering at once;
-//  3. CPU use of VelloPanel over 10 s idle with its window shown and no device.
+//  3. CPU use of VelloPanel over 10 s idle with its window shown and no device;
+//  4. private memory of VelloPanel with its full skin shown, beside the bare
+//     window program.
+// "panel_bench.exe -drag N" measures only figure 2, over N moves.
 // Runs from its own folder, which holds the sample kit, the stand-in device
 // library, VelloPanel.exe and bench_bare_window.exe (see bench/run.sh).
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "HidSimulation.h"
 #include "PhantomDevices.h"
 #include "panel/AudioMainForm.h"
+#include "panel/device/DeviceLibrary.h"
+#include "panel/device/HidDevice.h"
 
 namespace {
 
@@ -142,7 +150,41 @@ double IdleCpuPercent() {
     return 100.0 * cpu / wall;
 }
 
-double MillisecondsPerDragMove(int moves) {
+// Private memory (commit charge) of a program once its window is painted and
+// has settled, in MB. Wine reports no PrivateUsage; its PagefileUsage is the
+// process's anonymous resident memory, which Windows reports in both.
+double PrivateMegabytes(const std::wstring& exe, const std::wstring& args) {
+    Launched l = StartUntilPainted(exe, args);
+    double megabytes = -1;
+    if (l.window) {
+        ::Sleep(2000);
+        PROCESS_MEMORY_COUNTERS_EX counters = {};
+        counters.cb = sizeof(counters);
+        if (::GetProcessMemoryInfo(l.pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                   sizeof(counters)))
+            megabytes = static_cast<double>(std::max(counters.PrivateUsage, counters.PagefileUsage)) / (1024 * 1024);
+    }
+    End(l);
+    return megabytes;
+}
+
+// Main-thread CPU per call of f, in ms, over n calls.
+double ThreadMilliseconds(int n, const std::function<void()>& f) {
+    FILETIME c, e, k0, u0, k1, u1;
+    HANDLE thread = ::GetCurrentThread();
+    ::GetThreadTimes(thread, &c, &e, &k0, &u0);
+    for (int i = 0; i < n; ++i) f();
+    ::GetThreadTimes(thread, &c, &e, &k1, &u1);
+    return 1000.0 * (FileTimeSeconds(k1) - FileTimeSeconds(k0) + FileTimeSeconds(u1) - FileTimeSeconds(u0)) / n;
+}
+
+// Main-thread CPU per drag move, and per move what the calls that each move
+// must make cost by themselves (ms).
+struct DragFigure {
+    double perMove, cursor, library, open;
+};
+
+DragFigure MeasureDragMoves(int moves) {
     vt::PhantomDevices phantoms;
     phantoms.Add({L"USB\\VID_2F7B&PID_731F&REV_0100&MI_00"});
     hidsim::Simulation sim;
@@ -162,22 +204,50 @@ double MillisecondsPerDragMove(int moves) {
     form->m_iDragMode = dmEQBand;
     ::GetCursorPos(&form->m_ptDragCursor);  // the cursor stays: each move sets where it started
     const int height = std::max(form->m_iEQSliderHeight, 1);
-    FILETIME c, e, k0, u0, k1, u1;
-    HANDLE thread = ::GetCurrentThread();
-    ::GetThreadTimes(thread, &c, &e, &k0, &u0);
-    double t0 = Now();
-    for (int i = 0; i < moves; ++i) {
-        form->m_iDragStartTop = form->m_iEQSliderTop + (i * 7) % (height + 1);
+    const size_t reportsBefore = sim.OutputReports().size();
+    // What each move must call, through the same stand-ins: the cursor
+    // position (asked of X while the cursor stands still, as here, not while
+    // a hand moves it), the EQ switch's three device-library calls and the
+    // HID interface opened and closed. Measured in turns with the moves, a
+    // block at a time, so that a machine growing busier weighs on all alike.
+    int i = 0;
+    auto move = [&] {
+        form->m_iDragStartTop = form->m_iEQSliderTop + (i++ * 7) % (height + 1);
         form->DragSlider();
+    };
+    POINT p;
+    auto cursor = [&] { ::GetCursorPos(&p); };
+    auto library = [&] {
+        int state = 0;
+        fnDLLKQ_ConfigEQ_ById(0);
+        fnDLLKQ_SetEQ_OnOff_ById(form->m_bEQEnable, 0);
+        fnDLLKQ_IsEQ_Enable_ById(&state, 0);
+    };
+    auto open = [&] { OpenHidDevice(form->m_wVID, form->m_wPID); };
+    constexpr int kBlocks = 10;
+    const int perBlock = std::max(1, moves / kBlocks);
+    DragFigure f = {};
+    double wall = 0;
+    for (int b = 0; b < kBlocks; ++b) {
+        const double t0 = Now();
+        f.perMove += ThreadMilliseconds(perBlock, move) / kBlocks;
+        wall += Now() - t0;
+        f.cursor += ThreadMilliseconds(perBlock, cursor) / kBlocks;
+        f.library += ThreadMilliseconds(perBlock, library) / kBlocks;
+        f.open += ThreadMilliseconds(perBlock, open) / kBlocks;
     }
-    double wall = Now() - t0;
-    ::GetThreadTimes(thread, &c, &e, &k1, &u1);
-    double cpu = FileTimeSeconds(k1) - FileTimeSeconds(k0) + FileTimeSeconds(u1) - FileTimeSeconds(u0);
-    std::printf("  (%d moves, %zu reports sent, wall %.3f ms per move)\n", moves, sim.OutputReports().size(),
-                1000.0 * wall / moves);
+    std::printf("  (%d moves, %zu reports sent, wall %.3f ms per move)\n", perBlock * kBlocks,
+                sim.OutputReports().size() - reportsBefore, 1000.0 * wall / (perBlock * kBlocks));
     form->m_bDragging = false;
     form->Free();
-    return 1000.0 * cpu / moves;
+    return f;
+}
+
+void PrintDragFigure(const DragFigure& f) {
+    std::printf("2. main-thread CPU per EQ drag move: %.4f ms (goal <= 0.1 ms)\n", f.perMove);
+    std::printf("   of each move: cursor position %.4f ms, three device-library calls %.4f ms, HID interface opened "
+                "and closed %.4f ms; the rest %.4f ms\n",
+                f.cursor, f.library, f.open, f.perMove - f.cursor - f.library - f.open);
 }
 
 void PrepareUserFolder() {
@@ -196,6 +266,12 @@ void PrepareUserFolder() {
 
 int wmain(int argc, wchar_t** argv) {
     PrepareUserFolder();
+    // "-drag N": only the drag figure, over N moves (to profile the path).
+    if (argc > 2 && std::wcscmp(argv[1], L"-drag") == 0) {
+        const int moves = std::max(1, _wtoi(argv[2]));
+        PrintDragFigure(MeasureDragMoves(moves));
+        return 0;
+    }
     const int rounds = 7;
     // The bare window first; VelloPanel.baseline.exe (an earlier revision's
     // panel, see bench/run.sh) when it lies beside this program.
@@ -213,11 +289,16 @@ int wmain(int argc, wchar_t** argv) {
                     starts[2] * 1000, bare > 0 ? starts[2] / bare : -1.0);
     }
     std::fflush(stdout);
-    double perMove = MillisecondsPerDragMove(3000);
-    std::printf("2. main-thread CPU per EQ drag move: %.4f ms (goal <= 0.1 ms)\n", perMove);
+    PrintDragFigure(MeasureDragMoves(3000));
     std::fflush(stdout);
     double idle = IdleCpuPercent();
     std::printf("3. CPU over 10 s idle, window shown, no device: %.2f %% of a core (goal < 1 %%)%s\n", idle,
                 idle == 0 ? " (Wine reports no CPU times of other processes: see the /proc figure)" : "");
+    std::fflush(stdout);
+    const double panelMemory = PrivateMegabytes(Folder() + L"VelloPanel.exe", L"-servicestart");
+    const double bareMemory = PrivateMegabytes(Folder() + L"bench_bare_window.exe", L"");
+    std::printf("4. private memory, window shown: VelloPanel with the full skin %.1f MB, bare window %.1f MB, "
+                "ratio %.1f\n",
+                panelMemory, bareMemory, bareMemory > 0 ? panelMemory / bareMemory : -1.0);
     return 0;
 }

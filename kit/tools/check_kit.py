@@ -4,6 +4,7 @@
     check_kit.py KIT_FOLDER [--variants FOLDER]
 
 - every picture that a SkinSetting.ini names exists, with the size its entry gives;
+- the entries of the sections the skins leave empty (the 3D page) are empty, their pictures drawn;
 - every skin file has all image and geometry keys, the skin root its lighting keys;
 - every Language.ini has all caption keys, [Setup] and [Uninstall], in its encoding,
   and every number in them is a strict integer;
@@ -25,7 +26,7 @@ from PIL import Image
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import kit_layout as L  # noqa: E402
 import kit_text as T  # noqa: E402
-from make_kit import SKIN_NAMES  # noqa: E402
+from make_kit import SKIN_NAMES, picture_file  # noqa: E402
 
 DES_KEY = "50656c7661726e6f"
 STRICT = re.compile(r"^\s*[+-]?(\d+|(\$|0?[xX])[0-9A-Fa-f]+)$")
@@ -109,6 +110,14 @@ def check_skins(kit, faults):
                     if v is None:
                         faults.append("%s: [%s] %s missing" % (where, section, key))
                         continue
+                    if section in L.EMPTY_SECTIONS:
+                        # the page has no tab: a picture named here shows through on other pages
+                        if v:
+                            faults.append("%s: [%s] %s names a picture: %s" % (where, section, key, v))
+                        elif not (folder / picture_file(key, section)).is_file():
+                            faults.append("%s: [%s] %s has no picture %s" % (where, section, key,
+                                                                             picture_file(key, section)))
+                        continue
                     f = v.split(",")
                     path = folder / f[0]
                     if len(f[0]) > 63 or not path.is_file():
@@ -128,11 +137,11 @@ def check_skins(kit, faults):
                     if v is None or not all(STRICT.match(x) for x in v.split(",")):
                         faults.append("%s: [LED] %s missing or not numbers: %r" % (where, key, v))
             check_region(folder / "MainForm_Frame.rgn", folder / "MainFormImage.png", where, faults)
-            # the 3D link pictures each resolution's entries name, in the root's 3D folder
+            # the 3D link pictures (those the entries name, else their own), in the root's 3D folder
             for key in ("D3%s%sImage" % (k, m) for k in ("Alpha", "Beta") for m in ("Indep", "Dep", "Inv")):
-                v = value(ini, "3D", key)
-                if v and not (kit / "Skin" / skin / "3D" / v.split(",")[0]).is_file():
-                    faults.append("%s: [3D] %s names %s, missing in Skin/%s/3D" % (where, key, v.split(",")[0], skin))
+                name = (value(ini, "3D", key) or "").split(",")[0] or picture_file(key, "3D")
+                if not (kit / "Skin" / skin / "3D" / name).is_file():
+                    faults.append("%s: [3D] %s: %s missing in Skin/%s/3D" % (where, key, name, skin))
 
 
 def check_region(rgn, background, where, faults):

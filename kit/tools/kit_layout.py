@@ -138,6 +138,15 @@ def eq_rows():
     return rows
 
 
+# Sections whose picture entries the skins leave empty, so that their
+# pictures stay hidden. The 3D page has no tab (the equaliser page's 3D
+# button switches 3D): its pictures lie beneath every other page and would
+# show through on the pages without a background picture of their own
+# (ENC, voice effect, lighting). The pictures are still drawn, for a skin
+# that gives the page a way in.
+EMPTY_SECTIONS = {"3D"}
+
+
 def d3_rows():
     rows = [("Back_3DImage", "pageback:3d", CONTENT, None)]
     rows += _two_state("D33DENImage", "button:3d", right_button(0))

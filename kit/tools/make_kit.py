@@ -189,6 +189,8 @@ def skin_ini_sections(s, root, pal):
             value = skin_value(picture_file(key, section), (0, 0) if key == "MainFormImage" else rect, page, s)
             if key == "MainFormImage":
                 value = picture_file(key, section) + ",0,0"
+            if section in L.EMPTY_SECTIONS:
+                value = ""
             add(target, key, value)
         if section == "EQ":
             add("EQ", "EQSlider", "%d,%d" % (sc(L.EQ_TRACK[0], s), sc(L.EQ_TRACK[1], s)))
@@ -300,6 +302,7 @@ def write_skins(out):
             (folder / "MainForm_Frame.rgn").write_bytes(
                 region_bytes(sc(L.WIDTH, s), sc(L.HEIGHT, s), sc(14, s)))
     # the 3D link pictures, which the panel takes from the skin's root folder, under 3D
+    # (for a skin whose [3D] entries name them)
     for skin in SKIN_NAMES:
         root = out / "Skin" / skin
         (root / "3D").mkdir(exist_ok=True)

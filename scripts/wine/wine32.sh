@@ -81,9 +81,9 @@ download() {
     local arch=$1
     shift
     local wanted=()
-    for spec in "$@"; do
-        local name=${spec%%=*}
-        compgen -G "$folder/debs/${name}_*_${arch}.deb" >/dev/null || wanted+=("$name:$arch${spec#"$name"}")
+    for wanted_pkg in "$@"; do
+        local name=${wanted_pkg%%=*}
+        compgen -G "$folder/debs/${name}_*_${arch}.deb" >/dev/null || wanted+=("$name:$arch${wanted_pkg#"$name"}")
     done
     [ ${#wanted[@]} -eq 0 ] && return 0
     mkdir -p "$folder/apt/lists/partial" "$folder/apt/cache/archives/partial"

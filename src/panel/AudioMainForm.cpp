@@ -392,6 +392,8 @@ void TAudioMainForm::SetUpDeviceFeatures() {
     if (m_GPIOTable[kGpioModeValue] == 1) {
         Step(L"ReadGPIOAndSetUI");
         ReadGPIOAndSetUI();
+        // The switch decided the 7.1 state: the device takes it too.
+        SendSpeakerTable();
     }
     // 25. Values stored in the device; buttons; lighting.
     if (m_bDeviceActive) {

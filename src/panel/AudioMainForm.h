@@ -520,10 +520,31 @@ public:
     void TbxEffect2ImageClick(ui::TObject* Sender);
     void TbxEffect3ImageClick(ui::TObject* Sender);
     void TbxEffect4ImageClick(ui::TObject* Sender);
-    // Hardware buttons and GPIO
+    // Hardware buttons and GPIO (Gpio.cpp)
+    // A button and GPIO report of the device (byte 2: GPIO 0..7, byte 3 bits
+    // 0..1: GPIO 8 and 9), the report before it and the bits that changed.
+    struct BUTTON_REPORT {
+        std::array<BYTE, 5> bytes{}, previous{}, changed{};
+    };
     int m_bScanButtonRegistered = 0;
+    int m_bGPIOInitialized = 0, m_bEncButtonArmed = 0, m_bEncSkipFirstReport = 1;
+    // 1 once the workers were stopped: reports and clicks still queued for
+    // the window are dropped.
+    int m_bWorkersStopped = 0;
     void ReadGPIOAndSetUI();
     int ScanENCGPIO();
+    int SendEncButton(const BUTTON_REPORT& report);
+    int SendGpioButton(const BUTTON_REPORT& report);
+    // Performs the function of the line the report changed.
+    int DispatchGpioButtons(const BUTTON_REPORT& report);
+    // index 0..10: code = the line's function (-1 none), result 0; else code
+    // 0 and result -1.
+    int GetGpioFunction(int index, int& code) const;
+    // level is left alone when index is -1 or names a line not enabled.
+    void GetGpioButtonState(const BUTTON_REPORT& report, int& pressed, int& level, int index) const;
+    // A report the button scan passed on (on the window's thread): arms the
+    // ENC button and, when the report changed, runs its handler.
+    void ButtonReport(const BUTTON_REPORT& report, bool arm, bool changed);
     // Ends the button-scan callback and the worker threads (shut-down).
     void StopWorkers();
 
@@ -574,6 +595,13 @@ private:
     // Bee: its design picture, its sound started or stopped.
     void LoadBeePicture();
     void PlayBeeSound(bool play);
+    // Hardware buttons: a page put up as its tab would, a skinned control
+    // clicked as the mouse would, the minimised window restored after it.
+    void ShowGpioPage(int page, int tab);
+    void GpioClick(ui::TObject* control);
+    void RestoreAfterGpioClick();
+    // The GPIO worker's deferred click, on the window's thread.
+    void DeferredGpioClick(ui::TObject* control, ui::TShiftState shift);
     bool LEDDialogShowing() const;
     // The device's HID interface opens (and is closed again at once).
     bool DeviceReachable() const;

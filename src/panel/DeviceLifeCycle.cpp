@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "panel/AudioMainForm.h"
+#include "panel/device/GpioThread.h"
 
 namespace {
 
@@ -34,7 +35,14 @@ void TAudioMainForm::GetVidPidFromPath(const std::wstring& path, WORD& vendorId,
 
 void TAudioMainForm::Timer1Timer(ui::TObject*) {}
 
-void TAudioMainForm::CreateGPIOThread() {}
+void TAudioMainForm::CreateGPIOThread() {
+    if (m_pGPIOThread) return;
+    // The worker only waits; its click runs on the window's thread.
+    m_pGPIOThread = new TMyThread(false, GPIOThreadEvent, [this](ui::TObject* control, ui::TShiftState shift) {
+        RunOnMainThread([this, control, shift] { DeferredGpioClick(control, shift); });
+    });
+    m_pGPIOThread->AfterConstruction();
+}
 
 void TAudioMainForm::Dispatch(ui::TMessage& msg) {
     switch (msg.Msg) {

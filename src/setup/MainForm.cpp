@@ -19,31 +19,6 @@ constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersi
 // GetEnvironmentVariableW's limit for %APPDATA%.
 constexpr DWORD kAppDataChars = 256;
 
-// Creates a component owned by owner, placed on parent.
-template <typename T>
-T* Place(ui::TComponent* owner, ui::TWinControl* parent, const wchar_t* name, int left, int top, int width,
-         int height) {
-    T* control = new T(owner);
-    control->SetName(name);
-    control->SetBounds(left, top, width, height);
-    control->SetParent(parent);
-    return control;
-}
-
-void EnableCloseCommand(HWND window, bool enabled) {
-    if (HMENU menu = ::GetSystemMenu(window, FALSE))
-        ::EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-}
-
-// Waits for a thread while still answering the messages other threads send
-// to this one's windows (a worker's message box re-enables its owner that way).
-void WaitAnsweringSentMessages(HANDLE thread) {
-    HANDLE handles[1] = {thread};
-    while (::MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
-        MSG msg;
-        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
 
 bool FileExists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -80,7 +55,7 @@ TMainForm::TMainForm(ui::TComponent* owner) : ui::TForm(owner, L"TMainForm") {
 
 TMainForm::~TMainForm() {
     // The worker reads this form to its end.
-    if (m_hInstallThread) WaitAnsweringSentMessages(m_hInstallThread.get());
+    if (m_hInstallThread) ui::WaitAnsweringSentMessages(m_hInstallThread.get());
 }
 
 void TMainForm::BuildComponents() {
@@ -91,27 +66,27 @@ void TMainForm::BuildComponents() {
     SetClientSize(430, 153);
     SetCaption(L"Setup");
 
-    BackBitBtn = Place<ui::TBitBtn>(this, this, L"BackBitBtn", 8, 119, 75, 25);
+    BackBitBtn = ui::PlaceControl<ui::TBitBtn>(this, this, L"BackBitBtn", 8, 119, 75, 25);
     BackBitBtn->SetCaption(L"< Back");
     BackBitBtn->SetVisible(false);
     BackBitBtn->SetEnabled(false);
-    NextBitBtn = Place<ui::TBitBtn>(this, this, L"NextBitBtn", 120, 119, 75, 25);
+    NextBitBtn = ui::PlaceControl<ui::TBitBtn>(this, this, L"NextBitBtn", 120, 119, 75, 25);
     NextBitBtn->SetCaption(L"Next >");
     NextBitBtn->SetDefault(true);
-    FinishBitBtn = Place<ui::TBitBtn>(this, this, L"FinishBitBtn", 232, 119, 75, 25);
+    FinishBitBtn = ui::PlaceControl<ui::TBitBtn>(this, this, L"FinishBitBtn", 232, 119, 75, 25);
     FinishBitBtn->SetCaption(L"Finish");
     FinishBitBtn->SetEnabled(false);
-    CancelBitBtn = Place<ui::TBitBtn>(this, this, L"CancelBitBtn", 339, 119, 75, 25);
+    CancelBitBtn = ui::PlaceControl<ui::TBitBtn>(this, this, L"CancelBitBtn", 339, 119, 75, 25);
     CancelBitBtn->SetCaption(L"Cancel");
 
-    Notebook = Place<ui::TNotebook>(this, this, L"Notebook", 0, 0, 430, 115);
+    Notebook = ui::PlaceControl<ui::TNotebook>(this, this, L"Notebook", 0, 0, 430, 115);
     Notebook->SetAlign(ui::alTop);
     ui::TPage* language = Notebook->AddPage(L"Language");
     ui::TPage* installing = Notebook->AddPage(L"InstallPage");
     ui::TPage* finish = Notebook->AddPage(L"FinishPage");
 
     auto label = [this](ui::TPage* page, const wchar_t* name, int l, int t, int w, int h) {
-        auto* control = Place<ui::TLabel>(this, page, name, l, t, w, h);
+        auto* control = ui::PlaceControl<ui::TLabel>(this, page, name, l, t, w, h);
         control->Font().SetHeight(-13);
         return control;
     };
@@ -119,28 +94,28 @@ void TMainForm::BuildComponents() {
     SelectLangLabel->SetCaption(L"Select Language :");
     VersionLabel = label(language, L"VersionLabel", 184, 20, 200, 16);
     AudioExtLabel = label(language, L"AudioExtLabel", 184, 52, 175, 16);
-    ComboBox = Place<ui::TComboBox>(this, language, L"ComboBox", 16, 74, 153, 21);
+    ComboBox = ui::PlaceControl<ui::TComboBox>(this, language, L"ComboBox", 16, 74, 153, 21);
 
     InstallLabel = label(installing, L"InstallLabel", 16, 24, 63, 16);
     InstallLabel->SetCaption(L"Installing...");
-    ProgressBar = Place<ui::TProgressBar>(this, installing, L"ProgressBar", 16, 60, 361, 25);
+    ProgressBar = ui::PlaceControl<ui::TProgressBar>(this, installing, L"ProgressBar", 16, 60, 361, 25);
     ProgressBar->SetSmooth(true);
     ProgressBar->SetRange(0, 100);
 
     RebootLabel = label(finish, L"RebootLabel", 40, 10, 315, 16);
     RebootLabel->SetWordWrap(true);
     RebootLabel->SetCaption(L"Setup will reboot your computer to complete the Install");
-    RebootRadioButton = Place<ui::TRadioButton>(this, finish, L"RebootRadioButton", 40, 67, 374, 24);
+    RebootRadioButton = ui::PlaceControl<ui::TRadioButton>(this, finish, L"RebootRadioButton", 40, 67, 374, 24);
     RebootRadioButton->SetCaption(L"Yes, reboot now");
     RebootRadioButton->Font().SetHeight(-12);
-    NoRebootRadioButton = Place<ui::TRadioButton>(this, finish, L"NoRebootRadioButton", 40, 93, 374, 17);
+    NoRebootRadioButton = ui::PlaceControl<ui::TRadioButton>(this, finish, L"NoRebootRadioButton", 40, 93, 374, 17);
     NoRebootRadioButton->SetCaption(L"No, reboot later");
     NoRebootRadioButton->Font().SetHeight(-12);
     NoRebootRadioButton->SetChecked(true);
 
-    DirectoryListBox = Place<ui::TDirectoryListBox>(this, this, L"DirectoryListBox", 269, 256, 145, 46);
+    DirectoryListBox = ui::PlaceControl<ui::TDirectoryListBox>(this, this, L"DirectoryListBox", 269, 256, 145, 46);
     DirectoryListBox->SetVisible(false);
-    OriginalComboBox = Place<ui::TComboBox>(this, this, L"OriginalComboBox", 16, 25, 153, 21);
+    OriginalComboBox = ui::PlaceControl<ui::TComboBox>(this, this, L"OriginalComboBox", 16, 25, 153, 21);
     OriginalComboBox->SetVisible(false);
     Notebook->SetPageIndex(kPageFinish);
 
@@ -299,8 +274,8 @@ void TMainForm::FormClose(ui::TObject*, ui::TCloseAction& Action) {
 }
 
 void TMainForm::EnableCloseCommands(bool enabled) {
-    EnableCloseCommand(Handle(), enabled);
-    if (BackgroundForm) EnableCloseCommand(BackgroundForm->Handle(), enabled);
+    ui::EnableCloseCommand(Handle(), enabled);
+    if (BackgroundForm) ui::EnableCloseCommand(BackgroundForm->Handle(), enabled);
 }
 
 // -------------------------------------------------------------- messages
@@ -330,7 +305,7 @@ void TMainForm::WndProc(ui::TMessage& Message) {
 
 void TMainForm::InstallFinished() {
     if (m_hInstallThread) {
-        WaitAnsweringSentMessages(m_hInstallThread.get());
+        ui::WaitAnsweringSentMessages(m_hInstallThread.get());
         m_hInstallThread.reset();
     }
     m_bInstalling = false;

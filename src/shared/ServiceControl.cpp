@@ -1,5 +1,6 @@
 #include "ServiceControl.h"
 
+#include "DebugTrace.h"
 #include "ScopedWin.h"
 #include "Variant.h"
 
@@ -20,26 +21,34 @@ DWORD ServiceRights(DWORD code) {
     return SERVICE_ALL_ACCESS;
 }
 
-bool WaitForState(SC_HANDLE service, DWORD wanted) {
+const wchar_t* StateName(DWORD state) { return state == SERVICE_RUNNING ? L"RUNNING" : L"STOPPED"; }
+
+// Polls until the service is in the wanted state; the debugger output tells
+// how many pauses that took.
+bool WaitForState(SC_HANDLE service, const wchar_t* name, DWORD wanted) {
     for (int poll = 0; poll < kPolls; ++poll) {
         SERVICE_STATUS status = {};
-        if (::QueryServiceStatus(service, &status) && status.dwCurrentState == wanted) return true;
+        if (::QueryServiceStatus(service, &status) && status.dwCurrentState == wanted) {
+            trace::Out(L"##### %ls %ls after %d pause(s) of %lu ms #####\n", name, StateName(wanted), poll, kPollMs);
+            return true;
+        }
         ::Sleep(kPollMs);
     }
+    trace::Out(L"***** %ls not %ls after %d pauses of %lu ms *****\n", name, StateName(wanted), kPolls, kPollMs);
     return false;
 }
 
-int Stop(SC_HANDLE service, const SERVICE_STATUS& status) {
+int Stop(SC_HANDLE service, const wchar_t* name, const SERVICE_STATUS& status) {
     if (status.dwCurrentState == SERVICE_STOPPED) return kServiceDone;
     SERVICE_STATUS ignored = {};
     if (!::ControlService(service, SERVICE_CONTROL_STOP, &ignored)) return kServiceStopRequestFailed;
-    return WaitForState(service, SERVICE_STOPPED) ? kServiceDone : kServiceStopTimedOut;
+    return WaitForState(service, name, SERVICE_STOPPED) ? kServiceDone : kServiceStopTimedOut;
 }
 
-int Start(SC_HANDLE service, const SERVICE_STATUS& status) {
+int Start(SC_HANDLE service, const wchar_t* name, const SERVICE_STATUS& status) {
     if (status.dwCurrentState == SERVICE_RUNNING) return kServiceDone;
     if (!::StartServiceW(service, 0, nullptr)) return kServiceStartFailed;
-    return WaitForState(service, SERVICE_RUNNING) ? kServiceDone : kServiceStartTimedOut;
+    return WaitForState(service, name, SERVICE_RUNNING) ? kServiceDone : kServiceStartTimedOut;
 }
 
 }  // namespace
@@ -57,8 +66,8 @@ int ControlTheService(const wchar_t* serviceName, DWORD code) {
     if (!::QueryServiceStatus(service.get(), &status)) return kServiceQueryFailed;
 
     switch (code) {
-    case SERVICE_CONTROL_STOP: return Stop(service.get(), status);
-    case SERVICE_CONTROL_START: return Start(service.get(), status);
+    case SERVICE_CONTROL_STOP: return Stop(service.get(), serviceName, status);
+    case SERVICE_CONTROL_START: return Start(service.get(), serviceName, status);
     default: {
         SERVICE_STATUS ignored = {};
         ::ControlService(service.get(), code, &ignored);  // result not looked at

@@ -116,6 +116,9 @@ public:
     // Waits until Execute has returned; gives the thread's ReturnValue.
     DWORD WaitFor();
     bool Finished() const { return finished_; }
+    // True once the thread was let run (Start, or AfterConstruction of a
+    // thread not created suspended).
+    bool Started() const { return started_; }
     HANDLE Handle() const { return handle_.get(); }
     DWORD ThreadID() const { return threadId_; }
 

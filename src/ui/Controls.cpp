@@ -70,12 +70,12 @@ TControl::~TControl() {
 
 void TControl::SetBounds(int left, int top, int width, int height) {
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
-    Invalidate();
+    const RECT before = BoundsRect();
     left_ = left;
     top_ = top;
     width_ = width;
     height_ = height;
-    Invalidate();
+    if (visible_) InvalidateMove(before, BoundsRect());
 }
 
 void TControl::SetAlign(TAlign align) {
@@ -86,7 +86,7 @@ void TControl::SetAlign(TAlign align) {
 void TControl::SetVisible(bool visible) {
     if (visible == visible_) return;
     visible_ = visible;
-    Invalidate();
+    InvalidateArea(BoundsRect());  // what it now shows or uncovers
 }
 
 void TControl::SetEnabled(bool enabled) {
@@ -142,10 +142,32 @@ void TControl::SendToBack() {
 }
 
 void TControl::Invalidate() {
+    // A hidden control shows nothing; it is painted whole when it shows.
+    if (visible_) InvalidateArea(BoundsRect());
+}
+
+void TControl::InvalidateArea(const RECT& area) const {
     // A hidden window is painted whole when it shows.
-    if (!parent_ || !parent_->HandleAllocated() || !::IsWindowVisible(parent_->Handle())) return;
-    RECT r = BoundsRect();
-    ::InvalidateRect(parent_->Handle(), &r, FALSE);
+    if (::IsRectEmpty(&area) || !parent_ || !parent_->HandleAllocated() || !::IsWindowVisible(parent_->Handle()))
+        return;
+    ::InvalidateRect(parent_->Handle(), &area, FALSE);
+}
+
+void TControl::InvalidateMove(const RECT& before, const RECT& after) const {
+    // Each call reaches the window manager: the two areas go as one when
+    // the rectangle around both is no larger than the two together, as for
+    // a slider moved by a few pixels.
+    auto area = [](const RECT& r) {
+        return ::IsRectEmpty(&r) ? 0LL : static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
+    };
+    RECT both;
+    ::UnionRect(&both, &before, &after);
+    if (area(both) <= area(before) + area(after)) {
+        InvalidateArea(both);
+    } else {
+        InvalidateArea(before);
+        InvalidateArea(after);
+    }
 }
 
 void TControl::Repaint() {

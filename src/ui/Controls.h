@@ -72,6 +72,7 @@ public:
     void SendToBack();
 
     virtual bool IsWindowed() const { return false; }
+    // Asks for this control's area to be painted again (nothing while it is hidden).
     virtual void Invalidate();
     // Invalidates and paints at once.
     void Repaint();
@@ -96,6 +97,12 @@ public:
     TMouseMoveEvent OnMouseMove;
 
 protected:
+    // Asks the parent window to paint this area (parent client coordinates)
+    // again; nothing for an empty area or a parent without a shown window.
+    void InvalidateArea(const RECT& area) const;
+    // The area a control left and the one it now covers.
+    void InvalidateMove(const RECT& before, const RECT& after) const;
+
     virtual void TextChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }
     virtual void ColorChanged() { Invalidate(); }

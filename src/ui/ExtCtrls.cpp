@@ -19,7 +19,8 @@ void TImage::PictureChanged() {
 
 void TImage::SetAutoSize(bool value) {
     autoSize_ = value;
-    if (value) PictureChanged();
+    // Only the size follows the picture; the picture itself is unchanged.
+    if (value && !picture_.Empty()) SetBounds(left_, top_, picture_.Width(), picture_.Height());
 }
 
 void TImage::SetStretch(bool value) {

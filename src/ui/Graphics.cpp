@@ -66,6 +66,7 @@ void TFont::SetHeight(int pixels) {
 }
 
 void TFont::SetColor(TColor color) {
+    if (color == color_) return;  // nothing to paint again, and the font stays the parent's
     color_ = color;
     if (OnChange) OnChange();
 }
@@ -168,6 +169,7 @@ void TPicture::Clear() {
 }
 
 void TPicture::Assign(const TPicture& other) {
+    if (image_ == other.image_) return;  // the same decoded image: nothing changes
     image_ = other.image_;
     Changed();
 }

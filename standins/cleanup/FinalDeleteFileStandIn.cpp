@@ -12,11 +12,12 @@
 // ".." parts, no link) and an uninstaller directly inside it; anything else
 // is logged as "refused ..." and left alone. Folders are never emptied: a
 // folder that still holds something stays.
+// It uses no shell function: loading the shell's library would be most of
+// its start-up, and it runs last, after the uninstaller has ended.
 #include <windows.h>
-#include <shellapi.h>
-#include <shlobj.h>
 
 #include <string>
+#include <vector>
 
 #include "StandInFiles.h"
 #include "shared/ScopedWin.h"
@@ -24,17 +25,69 @@
 namespace {
 
 constexpr DWORD kWaitMs = 30000;
-constexpr DWORD kRetryMs = 200;
+// Short: the uninstaller's file is free the moment its process has ended,
+// and the clean-up should follow it at once.
+constexpr DWORD kRetryMs = 10;
 constexpr DWORD kExitRefused = 2;
 
 void Log(const std::wstring& line) { standin::AppendLine(standin::OwnFolder() + L"FinalDeleteFile.log", line); }
 
+// The Program Files folder as the system names it for this program (a
+// 32-bit program on 64-bit Windows reads the 32-bit registry view, which
+// names "Program Files (x86)").
 std::wstring ProgramFiles() {
     wchar_t path[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+    DWORD size = sizeof(path) - sizeof(wchar_t);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir",
+                       RRF_RT_REG_SZ, nullptr, path, &size) != ERROR_SUCCESS)
+        return {};
     std::wstring folder = path;
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     return folder;
+}
+
+// The command line's arguments, split as the shell splits them (paths hold
+// no double quotes): blanks separate arguments outside double quotes; 2n
+// backslashes before a quote give n and the quote opens or closes a quoted
+// part, 2n+1 give n and a literal quote; other backslashes stay as they
+// are. The first argument (the program) ends at its closing quote or first
+// blank.
+std::vector<std::wstring> Arguments(const wchar_t* line) {
+    std::vector<std::wstring> args;
+    const wchar_t* p = line;
+    std::wstring program;
+    if (*p == L'"') {
+        for (++p; *p && *p != L'"'; ++p) program += *p;
+        if (*p) ++p;
+    } else {
+        for (; *p && *p != L' ' && *p != L'\t'; ++p) program += *p;
+    }
+    args.push_back(program);
+    for (;;) {
+        while (*p == L' ' || *p == L'\t') ++p;
+        if (!*p) return args;
+        std::wstring arg;
+        bool quoted = false;
+        for (; *p && (quoted || (*p != L' ' && *p != L'\t')); ++p) {
+            size_t backslashes = 0;
+            while (*p == L'\\') {
+                ++backslashes;
+                ++p;
+            }
+            if (*p == L'"') {
+                arg.append(backslashes / 2, L'\\');
+                if (backslashes % 2) arg += L'"';
+                else quoted = !quoted;
+            } else {
+                arg.append(backslashes, L'\\');
+                if (!*p) break;
+                if (!quoted && (*p == L' ' || *p == L'\t')) break;
+                arg += *p;
+            }
+        }
+        args.push_back(arg);
+        if (!*p) return args;
+    }
 }
 
 bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
@@ -86,11 +139,9 @@ void DeleteWhenEnded(const std::wstring& program) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    const std::wstring program = argc > 1 ? argv[1] : L"";
-    std::wstring folder = argc > 2 ? argv[2] : L"";
-    ::LocalFree(argv);
+    const std::vector<std::wstring> args = Arguments(::GetCommandLineW());
+    const std::wstring program = args.size() > 1 ? args[1] : L"";
+    std::wstring folder = args.size() > 2 ? args[2] : L"";
     Log(L"args " + program + L"|" + folder);
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
 

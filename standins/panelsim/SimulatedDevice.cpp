@@ -6,6 +6,7 @@ extern "C" {
 }
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <vector>
 
@@ -240,7 +241,7 @@ void WriteInstalledSettings(const std::wstring& folder, DeviceLog& log) {
 
 }  // namespace
 
-SimulatedDevice::SimulatedDevice(const std::wstring& folder) : folder_(folder), log_(folder) {
+SimulatedDevice::SimulatedDevice(const std::wstring& folder) : folder_(folder), log_(folder), library_(folder) {
     log_.Line("sim start " + Now() + " pid " + std::to_string(::GetCurrentProcessId()));
     WriteInstalledSettings(folder, log_);
     hid_ = sim_.AddHidDevice({kVendorId, kProductId});
@@ -307,6 +308,7 @@ void SimulatedDevice::Watch() {
 }
 
 void SimulatedDevice::RunCommands(const std::string& text) {
+    std::vector<std::string> words;
     size_t at = 0;
     while (at < text.size()) {
         size_t start = text.find_first_not_of(" \t\r\n", at);
@@ -315,11 +317,36 @@ void SimulatedDevice::RunCommands(const std::string& text) {
         if (end == std::string::npos) end = text.size();
         std::string word = text.substr(start, end - start);
         for (char& c : word) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-        if (word == "unplug") Unplug();
-        else if (word == "replug" || word == "plug") Replug();
-        else log_.Line("sim unknown command " + word);
+        words.push_back(word);
         at = end;
     }
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (word == "unplug") Unplug();
+        else if (word == "replug" || word == "plug") Replug();
+        else if (word == "button") i += Button(words, i + 1);
+        else log_.Line("sim unknown command " + word);
+    }
+}
+
+size_t SimulatedDevice::Button(const std::vector<std::string>& words, size_t first) {
+    BYTE report[devlibsim::kReportBytes] = {};
+    for (size_t n = 0; n < devlibsim::kReportBytes; ++n) {
+        char* end = nullptr;
+        const std::string& word = first + n < words.size() ? words[first + n] : std::string();
+        const unsigned long value = std::strtoul(word.c_str(), &end, 16);
+        if (word.empty() || word.size() > 2 || *end || value > 0xFF) {
+            log_.Line("sim button needs five hexadecimal bytes");
+            return n;
+        }
+        report[n] = static_cast<BYTE>(value);
+    }
+    char line[64];
+    std::snprintf(line, sizeof(line), "sim button %02X %02X %02X %02X %02X", report[0], report[1], report[2],
+                  report[3], report[4]);
+    log_.Line(line);
+    library_.InjectReport(report);
+    return devlibsim::kReportBytes;
 }
 
 void SimulatedDevice::Unplug() {

@@ -22,7 +22,10 @@
 // away once read): the HID interface and the filter control device then go
 // away or come back (handles still open fail), the phantom audio device is
 // removed or registered again, and the panel's window is sent the device
-// notifications of the HID and audio interfaces.
+// notifications of the HID and audio interfaces. "button" followed by five
+// hexadecimal bytes (for example "button 00 00 F7 03 00") hands that button
+// and GPIO report to the stand-in device library's scan, which passes it to
+// the callback the panel registered ("sim button ..." in the log).
 #pragma once
 
 #include <windows.h>
@@ -107,10 +110,13 @@ private:
     // Logs the listen-to-device setting when it changed.
     void WatchListenSetting();
     void RunCommands(const std::string& text);
+    // The report in the five words from first on, injected; the words used.
+    size_t Button(const std::vector<std::string>& words, size_t first);
     void Notify(UINT event);
 
     std::wstring folder_;
     DeviceLog log_;
+    devlibsim::LibraryControl library_;
     hidsim::Simulation sim_;
     int hid_ = -1;
     PhantomAudioDevice audio_;

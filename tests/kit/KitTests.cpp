@@ -205,6 +205,11 @@ TEST_F(GdiPlus, EverySkinPictureLoadsWithTheSizeItsEntryGives) {
             int pictures = 0;
             for (const wchar_t* section : sections) {
                 for (const auto& [key, value] : Section(folder + L"SkinSetting.ini", section)) {
+                    // The 3D page has no tab: a picture named there would show through on other pages.
+                    if (wcscmp(section, L"3D") == 0) {
+                        EXPECT_EQ(value, L"") << vt::Narrow(folder) << " [3D] " << vt::Narrow(key);
+                        continue;
+                    }
                     auto f = Split(value);
                     if (f[0].size() < 5 || _wcsicmp(f[0].c_str() + f[0].size() - 4, L".png") != 0) continue;
                     UINT w = 0, h = 0;
@@ -217,7 +222,7 @@ TEST_F(GdiPlus, EverySkinPictureLoadsWithTheSizeItsEntryGives) {
                     ++pictures;
                 }
             }
-            EXPECT_EQ(pictures, 213) << vt::Narrow(folder);
+            EXPECT_EQ(pictures, 183) << vt::Narrow(folder);
         }
     }
 }

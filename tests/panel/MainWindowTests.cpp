@@ -7,9 +7,11 @@ namespace {
 
 // The device library's EQ switch and audio commands, counted, and counted
 // again when the device I/O lock was held while they ran: whoever holds it
-// across a library call can deadlock against the library's own thread.
+// across a library call can deadlock against the library's own thread. The
+// EQ calls are also written to events, with their arguments.
 struct LibraryWatch {
     static int calls, callsUnderLock;
+    static std::vector<std::string> events;
     static PFN_DLLKQ_ConfigEQ_ById configEQ;
     static PFN_DLLKQ_SetEQ_OnOff_ById setEQ;
     static PFN_DLLKQ_IsEQ_Enable_ById isEQ;
@@ -29,16 +31,24 @@ struct LibraryWatch {
         ++calls;
         if (LockHeld()) ++callsUnderLock;
     }
+    static void Record(const std::string& event) {
+        static std::mutex guard;
+        std::lock_guard<std::mutex> hold(guard);
+        events.push_back(event);
+    }
     static int WINAPI ConfigEQ(BYTE index) {
         Seen();
+        Record("ConfigEQ " + std::to_string(index));
         return configEQ(index);
     }
     static int WINAPI SetEQ(int on, BYTE index) {
         Seen();
+        Record("SetEQ_OnOff " + std::to_string(on) + " " + std::to_string(index));
         return setEQ(on, index);
     }
     static int WINAPI IsEQ(int* enabled, BYTE index) {
         Seen();
+        Record("IsEQ_Enable " + std::to_string(index));
         return isEQ(enabled, index);
     }
     static int WINAPI AudioCommand(AUDIO_COMMAND_BLOCK* block, int* length) {
@@ -49,6 +59,7 @@ struct LibraryWatch {
     // binds the library afresh).
     static void Install() {
         calls = callsUnderLock = 0;
+        events.clear();
         configEQ = fnDLLKQ_ConfigEQ_ById;
         setEQ = fnDLLKQ_SetEQ_OnOff_ById;
         isEQ = fnDLLKQ_IsEQ_Enable_ById;
@@ -61,6 +72,7 @@ struct LibraryWatch {
 };
 int LibraryWatch::calls = 0;
 int LibraryWatch::callsUnderLock = 0;
+std::vector<std::string> LibraryWatch::events;
 PFN_DLLKQ_ConfigEQ_ById LibraryWatch::configEQ = nullptr;
 PFN_DLLKQ_SetEQ_OnOff_ById LibraryWatch::setEQ = nullptr;
 PFN_DLLKQ_IsEQ_Enable_ById LibraryWatch::isEQ = nullptr;
@@ -109,7 +121,7 @@ TEST_F(MainWindow, LaterFeaturesAreSetUpInTheirOrder) {
         L"ApplyLanguageCaptions", L"LoadDefaultProfile", L"ReadDefaultEnables", L"Init3D", L"InitEffect",
         L"ComputeSpeakerTable", L"SendVirtual7ch1", L"ResetMicUI", L"FindCaptureEndpoint",
         L"SetDefaultSpeakerLayout", L"InitSpeakerLayout", L"ShowBeeImage", L"LoadLastProfile", L"LoadENCState", L"LoadTimbrexState",
-        L"InitMultiColorLED", L"CreateGPIOThread"};
+        L"SetENCGpioMode", L"ScanENCGPIO", L"InitMultiColorLED", L"CreateGPIOThread"};
     EXPECT_EQ(steps, expected);
     EXPECT_EQ(form->LanguageMenu->Count(), 2);
     EXPECT_EQ(form->SkinMenu->Count(), 2);
@@ -162,6 +174,83 @@ TEST_F(MainWindow, OneFlatBandSwitchesTheEQOffOnlyWhenAllAreFlat) {
         ASSERT_FALSE(calls.empty());
         EXPECT_EQ(calls.back(), c.lastSwitch);
         EXPECT_EQ(form->m_bEQEnable, 1) << "the button keeps its state";
+    }
+}
+
+TEST_F(MainWindow, EachDragMoveSendsItsBandOnAnInterfaceOpenedForIt) {
+    Build(Device::Present);
+    form->m_bEQEnable = 1;
+    // The traffic in the order it leaves the process: the library's EQ calls
+    // and the output reports, each report marked when no HID handle besides
+    // the window's own was open while it went.
+    LibraryWatch::Install();
+    const int kept = sim.OpenHandles();
+    sim.SetObserver({[this, kept](const hidsim::SentReport& r) {
+                         LibraryWatch::Record(Decode(r.bytes) +
+                                              (sim.OpenHandles() > kept ? "" : " (no handle of its own)"));
+                     },
+                     {}});
+    // What one move sends for band b at one gain: the EQ switch, the band's
+    // two registers (12 kHz reads 0x129 first to keep its flag nibble) and
+    // the all-zero report.
+    auto move = [](int band, int gain, int flags) {
+        char low[16], high[16], value[16], bits[16];
+        std::snprintf(low, sizeof(low), "sel %04x", 0x120 + 2 * band);
+        std::snprintf(value, sizeof(value), "wr %02x", gain & 0xFF);
+        std::snprintf(high, sizeof(high), "sel %04x", 0x121 + 2 * band);
+        std::snprintf(bits, sizeof(bits), "wr %02x", flags | (gain >> 8));
+        std::vector<std::string> m = {"ConfigEQ 0", "SetEQ_OnOff 1 0", "IsEQ_Enable 0", low, value};
+        if (band == 4) m.push_back(high);
+        m.insert(m.end(), {high, bits, "zero"});
+        return m;
+    };
+    // Offsets 48 (the start), 36, 24 and 12 of the track of 120.
+    const int gains[] = {0x534, 0x666, 0x79B, 0x8CD};
+    struct Case {
+        const char* name;
+        const wchar_t* slider;
+        int band;
+        BYTE flags;  // high nibble of 0x129 on the device
+    };
+    const Case cases[] = {
+        {"60 Hz", L"EQ60HzSliderImage", 0, 0x00},
+        {"12 kHz, its flags kept", L"EQ12000HzSliderImage", 4, 0xA0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DragBandTo(c.slider, 48);
+        sim.SetRegister(hid, 0x129, c.flags);
+        LibraryWatch::events.clear();
+        const int opened = sim.CallCount(hidsim::Call::CreateFile);
+        // One press (beside the last one, or the system makes it a double
+        // click), moves 12, 24 and 36 pixels up, one release.
+        ui::TImage* slider = form->Image(c.slider);
+        const POINT from = {Centre(slider).x + slider->Width() / 4, Centre(slider).y};
+        MoveTo(from);
+        SendAt(from, MOUSEEVENTF_LEFTDOWN);
+        Pump(30);
+        for (int dy : {-12, -24, -36}) MoveTo(POINT{from.x, from.y + dy});
+        SendAt(Cursor(), MOUSEEVENTF_LEFTUP);
+        Pump(30);
+
+        // The system may deliver a move twice or one from a place the
+        // pointer has left: each is a move of its own, sent whole.
+        std::vector<std::vector<std::string>> moves;
+        for (const std::string& e : LibraryWatch::events) {
+            if (e.rfind("ConfigEQ", 0) == 0) moves.emplace_back();
+            ASSERT_FALSE(moves.empty()) << "sent before the first move: " << e;
+            moves.back().push_back(e);
+        }
+        ASSERT_FALSE(moves.empty());
+        EXPECT_EQ(sim.CallCount(hidsim::Call::CreateFile) - opened, static_cast<int>(moves.size()))
+            << "the interface is opened once per move";
+        for (const std::vector<std::string>& m : moves) {
+            bool known = false;
+            for (int gain : gains) known = known || m == move(c.band, gain, c.flags);
+            EXPECT_TRUE(known) << ::testing::PrintToString(m);
+        }
+        EXPECT_EQ(moves.back(), move(c.band, gains[3], c.flags));
+        EXPECT_EQ(sim.OpenHandles(), 1) << "only the window's own handle stays open";
     }
 }
 
@@ -262,6 +351,31 @@ TEST_F(MainWindow, PageTabsShowTheirPage) {
             << "the kit's pedestals belong to page 1";
     }
     EXPECT_TRUE(form->BeeCheckBox->Visible() == false);
+}
+
+// The 3D page has no tab and its pictures lie beneath every page: on the
+// pages without a background picture of their own nothing of it shows.
+TEST_F(MainWindow, PagesWithoutABackgroundShowNothingOfThe3DPage) {
+    Build(Device::Present);
+    std::vector<ui::TControl*> pictures;
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+        ui::TComponent* c = form->Components(i);
+        const std::wstring name = c->Name();
+        if (std::wcscmp(c->ClassName(), L"TImage") == 0 && (name.rfind(L"D3", 0) == 0 || name == L"Back_3DImage"))
+            pictures.push_back(static_cast<ui::TControl*>(c));
+    }
+    ASSERT_FALSE(pictures.empty());
+    struct Case {
+        const wchar_t* tab;
+        int page;
+    };
+    const Case cases[] = {{L"PageENCLabel", 7}, {L"PageTbxEffectLabel", 8}, {L"PageLEDLabel", 6}};
+    for (const Case& c : cases) {
+        Click(form->Label(c.tab));
+        ASSERT_EQ(form->m_iCurrentPage, c.page) << vt::Narrow(c.tab);
+        for (ui::TControl* picture : pictures)
+            EXPECT_FALSE(picture->Visible()) << vt::Narrow(c.tab) << ": " << vt::Narrow(picture->Name());
+    }
 }
 
 TEST_F(MainWindow, ShutDownSavesTheProfileFirstThenSwitchesTheDeviceOff) {

@@ -66,9 +66,9 @@ protected:
         ::DeleteFileW((dir / L"devicecontrol.txt").c_str());
         ::WritePrivateProfileStringW(L"Install", L"InstallFolderName", kUserFolder,
                                      (dir / L"AudioConfig.cfg").c_str());
-        // The first preset flat and the EQ off in the maker's defaults: the
-        // band sliders start at the track's centre.
-        ::WritePrivateProfileStringW(L"EQ", L"S1", L"0x400,0x400,0x400,0x400,0x400,0",
+        // The 60 Hz band of the first preset flat and the EQ off in the
+        // maker's defaults: that band's slider starts at the track's centre.
+        ::WritePrivateProfileStringW(L"EQ", L"S1", L"0x400,0x480,0x400,0x470,0x540,0",
                                      (dir / L"DefaultProfile.ini").c_str());
         ::WritePrivateProfileStringW(L"EQ", L"EQEN", L"0", (dir / L"DefaultProfile.ini").c_str());
         // A user who never ran the installer: the panel makes its own copy.
@@ -156,6 +156,53 @@ protected:
             ::Sleep(50);
         } while (::GetTickCount() - start < kWaitMs);
         return false;
+    }
+
+    // Whether any of the 3D page's pictures shows in the window as it is on
+    // the screen: a picture shows when most of its own pixels (those that
+    // differ from the window's background picture beneath) are on the screen
+    // at its place.
+    void ExpectNothingOfThe3DPage(const char* page) const {
+        // The kit draws the page's pictures but names none; they lie at the
+        // form's own places (the 3D switch's place is every page's first button).
+        struct Place {
+            const wchar_t* picture;
+            int left, top;
+        };
+        const Place places[] = {
+            {L"D3LChannelImage.png", 236, 262},     {L"D3RChannelImage.png", 440, 262},
+            {L"D3ConnectionImage.png", 376, 262},   {L"D3AlphaIndepImage.png", 380, 136},
+            {L"D3BetaIndepImage.png", 380, 186},    {L"D3FBMImageUp.png", 630, 160},
+            {L"D3FBMImageDown.png", 630, 160},      {L"D3ResetImageUp.png", 630, 200},
+            {L"D3LAlphaSliderImage.png", 248, 165}, {L"D3LBetaSliderImage.png", 304, 165},
+            {L"D3RAlphaSliderImage.png", 452, 165}, {L"D3RBetaSliderImage.png", 508, 165},
+            {L"D3LAlphaBarImage.png", 255, 105},    {L"D3RBetaBarImage.png", 515, 105},
+            {L"D3LAlphaGraduationImage.png", 234, 105}, {L"D3RBetaGraduationImage.png", 494, 105},
+        };
+        const std::wstring skin = dir / L"Skin\\1366x768\\Graphite\\";
+        const vt::Capture background = vt::ReadPicture(skin + L"MainFormImage.png");
+        ASSERT_GT(background.width, 0);
+        RECT client{};
+        ::GetClientRect(window, &client);
+        ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        const vt::Capture screen = vt::CaptureScreen(client);
+        ASSERT_EQ(screen.width, background.width);
+        ASSERT_EQ(screen.height, background.height);
+        for (const Place& p : places) {
+            const vt::Capture picture = vt::ReadPicture(skin + p.picture);
+            ASSERT_GT(picture.width, 0) << vt::Narrow(p.picture);
+            int own = 0, shown = 0;
+            for (int y = 0; y < picture.height; ++y) {
+                for (int x = 0; x < picture.width; ++x) {
+                    if (picture.At(x, y) == background.At(p.left + x, p.top + y)) continue;
+                    ++own;
+                    if (screen.At(p.left + x, p.top + y) == picture.At(x, y)) ++shown;
+                }
+            }
+            ASSERT_GT(own, 0) << vt::Narrow(p.picture) << " is not drawn over the background";
+            EXPECT_LT(shown * 2, own) << page << " page: " << vt::Narrow(p.picture) << " shows (" << shown << " of "
+                                      << own << " of its pixels)";
+        }
     }
 
     vt::TempDir dir;
@@ -464,6 +511,7 @@ TEST_F(PanelSim, EncAndEachVoicePresetReachTheDeviceLogAndTheRegistry) {
     EXPECT_LE(level, 19u);
     EXPECT_TRUE(SettingsForTest::WaitFor(SettingsForTest::kEncKey, L"VID_2F7B&PID_731F", level));
     screenshot(L"panelsim-enc.png");
+    ExpectNothingOfThe3DPage("ENC");
 
     // The voice effect on, then each preset: its shift to the device, its
     // level to the registry.
@@ -483,7 +531,10 @@ TEST_F(PanelSim, EncAndEachVoicePresetReachTheDeviceLogAndTheRegistry) {
         before = Press(Centre(L"Timbrex", p.picture), 0);
         EXPECT_NE(waitForCall(command + "07 02 01 00 00 00 " + p.shift + " 00 00 00 00", before), "");
         EXPECT_TRUE(SettingsForTest::WaitFor(SettingsForTest::kKey, L"TimbrexLevel", p.level));
-        if (p.level == 19) screenshot(L"panelsim-voice.png");
+        if (p.level == 19) {
+            screenshot(L"panelsim-voice.png");
+            ExpectNothingOfThe3DPage("voice effect");
+        }
     }
 }
 
@@ -545,3 +596,19 @@ TEST_F(PanelSim, UnplugTakesTheDeviceAwayAndReplugBringsItBack) {
 }
 
 }  // namespace
+
+TEST_F(PanelSim, AButtonReportSwitchesItsFunctionOnTheDevice) {
+    Start();
+    // The kit's lines are active low: line 3 switches 7.1, line 1 the EQ.
+    Control("button 00 00 FF 03 00");
+    size_t before = Log().size();
+    Control("button 00 00 F7 03 00");
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetVirtual7ch1_OnOff 1", before)) << vt::ReadFileBytes(dir / L"devicelog.txt");
+    before = Log().size();
+    Control("button 00 00 FF 03 00");
+    Control("button 00 00 FD 03 00");
+    EXPECT_TRUE(WaitForLine("lib DLLKQ_SetEQ_OnOff_ById 1 0", before)) << vt::ReadFileBytes(dir / L"devicelog.txt");
+    std::vector<std::string> log = Log();
+    for (size_t i = before; i < log.size(); ++i)
+        EXPECT_FALSE(StartsWith(log[i], "lib DLLKQ_SetVirtual7ch1_OnOff")) << "releasing line 3 does nothing";
+}

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "PictureFixtures.h"
+#include "SkinWith3DPage.h"
 #include "TestSupport.h"
 #include "panel/AudioMainForm.h"
 #include "shared/ResolutionFolder.h"
@@ -572,6 +573,7 @@ TEST_F(Skins, ImageValuesAreLenient) {
 TEST_F(Skins, GeometryKeysTakeTheirValuesOrDefaults) {
     AddedFolder skin(Kit() + L"Skin\\1366x768\\Graphite", Kit() + L"Skin\\1366x768\\GeometryTest");
     const std::wstring ini = skin.path() + L"\\SkinSetting.ini";
+    vt::SetThreeDPage(ini, true);  // a section after the slider key that names pictures
     Build();
     struct Case {
         const char* name;
@@ -661,6 +663,7 @@ TEST_F(Skins, LightingKeysComeFromTheSkinRootAndColoursSurviveASkinChange) {
 // ---------------------------------------------------------------- applying
 
 TEST_F(Skins, PicturesFollowTheStateOfTheirControls) {
+    vt::ThreeDPage page(Kit() + L"Skin\\1366x768\\Graphite\\SkinSetting.ini");
     Build();
     struct Case {
         const char* name;

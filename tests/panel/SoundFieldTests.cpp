@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "MainWindowFixture.h"
+#include "SkinWith3DPage.h"
 
 namespace {
 
@@ -39,6 +40,13 @@ double AngleFrom(POINT p, int cx, int cy) {
 
 class SoundField : public MainWindow {
 protected:
+    // The kit's skins have no 3D page; this program's copy of the default
+    // skin gets one, in every resolution.
+    static void SetUpTestSuite() {
+        MainWindow::SetUpTestSuite();
+        for (const wchar_t* res : {L"", L"1366x768\\", L"1920x1080\\", L"960x540\\"})
+            vt::SetThreeDPage(vt::BinDir() + L"Skin\\" + res + L"Graphite\\SkinSetting.ini", true);
+    }
     POINT At(const wchar_t* icon) const {
         ui::TImage* i = form->Image(icon);
         return POINT{i->Left(), i->Top()};

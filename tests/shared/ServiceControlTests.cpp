@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 #include "TestSupport.h"
+#include "shared/DebugTrace.h"
 #include "shared/ServiceControl.h"
 
 namespace {
@@ -39,6 +42,68 @@ TEST(ControlTheService, StartsSignalsAndStopsTheService) {
     EXPECT_EQ(svc.Log(), expected) << "one start, the codes in order, one stop";
 }
 
+// The debugger lines of ControlTheService's own calls.
+class ServiceTraceLines {
+public:
+    ServiceTraceLines() {
+        trace::SetObserver([this](const std::wstring& line) { lines_.push_back(line); });
+    }
+    ~ServiceTraceLines() { trace::SetObserver(nullptr); }
+    std::vector<std::wstring> Take() { return std::move(lines_); }
+
+private:
+    std::vector<std::wstring> lines_;
+};
+
+// "##### <name> <STATE> after <n> pause(s) of 300 ms #####": the state and
+// n, or an empty state when the line has another form.
+std::wstring WaitState(const std::wstring& line, const std::wstring& name, int& pauses) {
+    const std::wstring head = L"##### " + name + L" ";
+    wchar_t state[16] = {};
+    int ms = 0;
+    wchar_t tail[16] = {};
+    if (line.rfind(head, 0) != 0 ||
+        std::swscanf(line.c_str() + head.size(), L"%15ls after %d pause(s) of %d ms %15ls", state, &pauses, &ms,
+                     tail) != 4 ||
+        ms != 300 || std::wstring(tail) != L"#####" || line.back() != L'\n')
+        return L"";
+    return state;
+}
+
+// Each wait for the service tells the debugger how many pauses it made; a
+// call that finds the service in the wanted state at once, or sends a
+// user-defined code, makes no wait and writes nothing.
+TEST(ControlTheService, WaitsReportTheirPauses) {
+    vt::StandInService svc(kService);
+    ASSERT_TRUE(svc.registered());
+    ServiceTraceLines trace;
+    struct Step {
+        const char* name;
+        DWORD code;
+        const wchar_t* state;  // of the one line expected, or none
+    };
+    const Step steps[] = {
+        {"stop while stopped", SERVICE_CONTROL_STOP, nullptr},
+        {"start", SERVICE_CONTROL_START, L"RUNNING"},
+        {"start while running", SERVICE_CONTROL_START, nullptr},
+        {"user code", SERVICE_CONTROL_PREPARE_REMOVE, nullptr},
+        {"stop", SERVICE_CONTROL_STOP, L"STOPPED"},
+    };
+    for (const Step& step : steps) {
+        ASSERT_EQ(ControlTheService(kService, step.code), kServiceDone) << step.name;
+        const std::vector<std::wstring> lines = trace.Take();
+        if (!step.state) {
+            EXPECT_TRUE(lines.empty()) << step.name << ": " << vt::Narrow(lines.empty() ? L"" : lines[0]);
+            continue;
+        }
+        ASSERT_EQ(lines.size(), 1u) << step.name;
+        int pauses = -1;
+        EXPECT_EQ(WaitState(lines[0], kService, pauses), step.state) << step.name << ": " << vt::Narrow(lines[0]);
+        EXPECT_GE(pauses, 0) << step.name;
+        EXPECT_LT(pauses, 30) << step.name;
+    }
+}
+
 TEST(ControlTheService, UserCodeOnStoppedServiceStillGivesZero) {
     vt::StandInService svc(kService);
     ASSERT_TRUE(svc.registered());
@@ -52,7 +117,10 @@ TEST(ControlTheService, SlowStopTimesOutWithFive) {
     ASSERT_TRUE(svc.registered());
     svc.Set(L"StopDelayMs", 12000);  // longer than 30 polls of 300 ms
     ASSERT_EQ(ControlTheService(kService, SERVICE_CONTROL_START), kServiceDone);
+    ServiceTraceLines trace;
     EXPECT_EQ(ControlTheService(kService, SERVICE_CONTROL_STOP), kServiceStopTimedOut);
+    const std::wstring timedOut = L"***** " + std::wstring(kService) + L" not STOPPED after 30 pauses of 300 ms *****\n";
+    EXPECT_EQ(trace.Take(), std::vector<std::wstring>{timedOut});
     svc.StopAndWait();
 }
 

@@ -178,6 +178,32 @@ Capture CaptureScreen(const RECT& area) {
     return FromBitmapDc(screen.get(), area.left, area.top, area.right - area.left, area.bottom - area.top);
 }
 
+Capture ReadPicture(const std::wstring& path) {
+    Capture cap;
+    win::ComInit com;
+    win::ComPtr<IWICImagingFactory> factory;
+    win::ComPtr<IWICBitmapDecoder> decoder;
+    win::ComPtr<IWICBitmapFrameDecode> frame;
+    win::ComPtr<IWICFormatConverter> converter;
+    UINT w = 0, h = 0;
+    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  factory.put_void())) ||
+        FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                  decoder.put())) ||
+        FAILED(decoder->GetFrame(0, frame.put())) || FAILED(factory->CreateFormatConverter(converter.put())) ||
+        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
+                                     WICBitmapPaletteTypeCustom)) ||
+        FAILED(converter->GetSize(&w, &h)))
+        return cap;
+    std::vector<BYTE> bgr(static_cast<size_t>(w) * h * 4);
+    if (FAILED(converter->CopyPixels(nullptr, w * 4, static_cast<UINT>(bgr.size()), bgr.data()))) return cap;
+    cap.width = static_cast<int>(w);
+    cap.height = static_cast<int>(h);
+    cap.pixels.resize(static_cast<size_t>(w) * h);
+    for (size_t i = 0; i < cap.pixels.size(); ++i) cap.pixels[i] = RGB(bgr[i * 4 + 2], bgr[i * 4 + 1], bgr[i * 4]);
+    return cap;
+}
+
 Capture RenderClient(HWND hwnd) {
     RECT r;
     ::GetClientRect(hwnd, &r);

@@ -29,6 +29,8 @@ struct Capture {
     COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 Capture CaptureScreen(const RECT& area);
+// A picture file's pixels, decoded through WIC (empty when it cannot be read).
+Capture ReadPicture(const std::wstring& path);
 // Renders a window's client area by sending it WM_PRINTCLIENT.
 Capture RenderClient(HWND hwnd);
 

@@ -18,8 +18,6 @@ bool RunResult::DebugContains(const std::wstring& part) const {
     return DebugText().find(part) != std::wstring::npos;
 }
 
-namespace {
-
 std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
     size_t length = info.nDebugStringLength;
     if (length == 0) return {};
@@ -43,7 +41,22 @@ std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& inf
     return text;
 }
 
-}  // namespace
+DWORD SettleDebugEvent(const DEBUG_EVENT& ev) {
+    switch (ev.dwDebugEventCode) {
+    case CREATE_PROCESS_DEBUG_EVENT:
+        if (ev.u.CreateProcessInfo.hFile) ::CloseHandle(ev.u.CreateProcessInfo.hFile);
+        break;
+    case LOAD_DLL_DEBUG_EVENT:
+        if (ev.u.LoadDll.hFile) ::CloseHandle(ev.u.LoadDll.hFile);
+        break;
+    case EXCEPTION_DEBUG_EVENT:
+        if (ev.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) return DBG_EXCEPTION_NOT_HANDLED;
+        break;
+    default: break;
+    }
+    return DBG_CONTINUE;
+}
+
 
 RunResult RunDebugged(const std::wstring& commandLine, DWORD timeoutMs, const WhileRunning& whileRunning,
                       const std::wstring& workDir, const OnDebugString& onDebug) {
@@ -69,28 +82,14 @@ RunResult RunDebugged(const std::wstring& commandLine, DWORD timeoutMs, const Wh
             }
             continue;
         }
-        DWORD status = DBG_CONTINUE;
+        const DWORD status = SettleDebugEvent(ev);
         bool done = false;
-        switch (ev.dwDebugEventCode) {
-        case OUTPUT_DEBUG_STRING_EVENT:
+        if (ev.dwDebugEventCode == OUTPUT_DEBUG_STRING_EVENT) {
             result.debug.push_back(ReadDebugString(pi.hProcess, ev.u.DebugString));
             if (onDebug) onDebug(pi.dwProcessId, result.debug.back());
-            break;
-        case CREATE_PROCESS_DEBUG_EVENT:
-            if (ev.u.CreateProcessInfo.hFile) ::CloseHandle(ev.u.CreateProcessInfo.hFile);
-            break;
-        case LOAD_DLL_DEBUG_EVENT:
-            if (ev.u.LoadDll.hFile) ::CloseHandle(ev.u.LoadDll.hFile);
-            break;
-        case EXCEPTION_DEBUG_EVENT:
-            if (ev.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
-                status = DBG_EXCEPTION_NOT_HANDLED;
-            break;
-        case EXIT_PROCESS_DEBUG_EVENT:
+        } else if (ev.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
             result.exitCode = ev.u.ExitProcess.dwExitCode;
             done = true;
-            break;
-        default: break;
         }
         ::ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
         if (done) break;

@@ -67,6 +67,13 @@ using WhileRunning = std::function<void(DWORD pid)>;
 // still waits at the call that wrote it (to act at a given line).
 using OnDebugString = std::function<void(DWORD pid, const std::wstring& text)>;
 
+// For a debugger of its own: the text of a child's OutputDebugString event,
+// and the status to continue any event with (the file handles the event
+// hands over are closed; exceptions other than breakpoints go back to the
+// child).
+std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info);
+DWORD SettleDebugEvent(const DEBUG_EVENT& ev);
+
 // Runs commandLine as a debugged child, collects its debugger output and
 // waits for it to end; after timeoutMs it is killed and timedOut is set.
 RunResult RunDebugged(const std::wstring& commandLine, DWORD timeoutMs,

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -259,6 +260,75 @@ TEST_F(Controls, ImagesAndLabelsPaint) {
     label->SetTransparent(true);
     cap = vt::RenderClient(form->Handle());
     EXPECT_EQ(RGB(255, 255, 0), cap.At(label->Left() + label->Width() - 1, label->Top()));
+}
+
+// What each change leaves the form's window to paint again: the areas it
+// changed on screen and nothing else. The cases run in order on one form.
+TEST_F(Controls, ChangesRepaintOnlyWhatTheyChangeOnScreen) {
+    vt::TempDir dir;
+    ASSERT_TRUE(vt::WriteTestPicture(dir / L"p.bmp", vt::PictureFormat::Bmp, 20, 10, RGB(0, 255, 0), RGB(255, 0, 0)));
+    ASSERT_TRUE(vt::WriteTestPicture(dir / L"q.bmp", vt::PictureFormat::Bmp, 20, 10, RGB(0, 0, 255), RGB(255, 0, 0)));
+    ui::TPicture p, q;
+    p.LoadFromFile(dir / L"p.bmp");
+    q.LoadFromFile(dir / L"q.bmp");
+    auto* image = Put<ui::TImage>(form, form, L"Image", 10, 10, 5, 5);
+    image->SetAutoSize(true);
+    image->Picture().Assign(p);
+    auto* label = Put<ui::TLabel>(form, form, L"Label", 100, 10, 60, 20);
+    label->SetAutoSize(false);
+    label->Font().SetColor(ui::clBlack);
+    auto* hidden = Put<ui::TLabel>(form, form, L"Hidden", 200, 200, 50, 20);
+    hidden->SetAutoSize(false);
+    hidden->SetVisible(false);
+    form->Show();
+    uitest::Pump(50);
+
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        std::vector<RECT> repainted;
+    };
+    const Case cases[] = {
+        {"image moved by a few pixels: old and new place at once", [&] { image->SetTop(17); },
+         {{10, 10, 30, 27}}},
+        {"image moved far: old and new place apart", [&] { image->SetTop(100); },
+         {{10, 17, 30, 27}, {10, 100, 30, 110}}},
+        {"the picture it shows", [&] { image->Picture().Assign(p); }, {}},
+        {"auto-size set again", [&] {
+             image->SetAutoSize(false);
+             image->SetAutoSize(true);
+         },
+         {}},
+        {"another picture", [&] { image->Picture().Assign(q); }, {{10, 100, 30, 110}}},
+        {"label colour unchanged", [&] { label->Font().SetColor(ui::clBlack); }, {}},
+        {"label colour changed", [&] { label->Font().SetColor(ui::clRed); }, {{100, 10, 160, 30}}},
+        {"hidden label moved and captioned", [&] {
+             hidden->SetTop(210);
+             hidden->SetCaption(L"text");
+             hidden->Font().SetColor(ui::clRed);
+         },
+         {}},
+        {"hidden label shown", [&] { hidden->SetVisible(true); }, {{200, 210, 250, 230}}},
+        {"label hidden", [&] { label->SetVisible(false); }, {{100, 10, 160, 30}}},
+    };
+    const HWND window = form->Handle();
+    for (const Case& c : cases) {
+        ::ValidateRect(window, nullptr);
+        c.change();
+        win::GdiObject expected(::CreateRectRgn(0, 0, 0, 0));
+        for (const RECT& r : c.repainted) {
+            win::GdiObject part(::CreateRectRgnIndirect(&r));
+            ::CombineRgn(static_cast<HRGN>(expected.get()), static_cast<HRGN>(expected.get()),
+                         static_cast<HRGN>(part.get()), RGN_OR);
+        }
+        win::GdiObject update(::CreateRectRgn(0, 0, 0, 0));
+        ::GetUpdateRgn(window, static_cast<HRGN>(update.get()), FALSE);
+        RECT box = {};
+        ::GetRgnBox(static_cast<HRGN>(update.get()), &box);
+        EXPECT_TRUE(::EqualRgn(static_cast<HRGN>(expected.get()), static_cast<HRGN>(update.get())))
+            << c.name << ": repainted around " << box.left << "," << box.top << "," << box.right << ","
+            << box.bottom;
+    }
 }
 
 TEST_F(Controls, LabelAutoSizeFollowsTextAndWordWrap) {
