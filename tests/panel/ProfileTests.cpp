@@ -2,6 +2,8 @@
 // which order, what loading one reads back and sends to the device, the Save
 // and Load buttons with their dialogs, and damaged files, the last profile's
 // at start-up above all.
+#include <sstream>
+
 #include "MainWindowFixture.h"
 
 namespace {
@@ -27,15 +29,11 @@ void WriteProfileText(const std::wstring& path, const std::string& text) {
 // The sections ("[EQ]") and keys of an INI text in file order.
 std::vector<std::string> KeysInOrder(const std::string& text) {
     std::vector<std::string> out;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(at, end - at);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line[0] == '[') out.push_back(line);
         else if (line.find('=') != std::string::npos) out.push_back(line.substr(0, line.find('=')));
-        at = end + 1;
     }
     return out;
 }
