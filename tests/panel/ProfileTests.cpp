@@ -565,6 +565,25 @@ TEST_F(Profiles, ADamagedProfileStopsAtItsFirstBadKey) {
     }
 }
 
+TEST_F(Profiles, SwitchesFromAFileAreOnOrOff) {
+    const std::wstring path = dir / L"switches.ini";
+    std::string text = UnusualProfile(path);
+    text = WithLine(text, "EQEN", "EQEN=2");
+    text = WithLine(text, "3DEN", "3DEN=0");
+    text = WithLine(text, "7ch1EN", "7ch1EN=-5");
+    WriteProfileText(path, text);
+    Build(Device::Present);
+    lib->ClearLog();
+    form->LoadProfile(path);
+    EXPECT_EQ(form->m_bEQEnable, 1);
+    EXPECT_EQ(form->m_b7ch1Enable, 1);
+    EXPECT_EQ(LibraryCalls("DLLKQ_SetVirtual7ch1_OnOff"), std::vector<std::string>({"1"}));
+    const std::vector<std::string> eq = LibraryCalls("DLLKQ_SetEQ_OnOff_ById");
+    ASSERT_FALSE(eq.empty());
+    EXPECT_EQ(eq.back(), "1 0") << "the library is handed on, never another number";
+    EXPECT_EQ(lib->Calls("DLLKQ_SetVirtual7ch1").at(0).bytes.at(0), 1) << "the table's on flag";
+}
+
 TEST_F(Profiles, GainsFromAFileStayWithinTheSlidersRange) {
     const std::wstring path = dir / L"gains.ini";
     const std::string text = UnusualProfile(path);
