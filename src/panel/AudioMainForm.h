@@ -612,9 +612,9 @@ private:
     // The input and output pictures for m_bDeviceActive.
     void ShowDevicePictures();
     void ShowDeviceLabel(const wchar_t* entry);
-    // Runs an arrival or retry sequence; false when one is running already
-    // (the caller's run is then deferred until it ends).
-    bool RunConnection(const std::function<void()>& sequence);
+    // Runs an arrival or retry sequence marked as running; what was deferred
+    // meanwhile is posted when it ends.
+    void RunConnection(const std::function<void()>& sequence);
     // A removal ran in the middle of the running sequence.
     bool ConnectionInterrupted() const { return m_bRemovedWhileConnecting != 0; }
     void SetUpDeviceFeatures();

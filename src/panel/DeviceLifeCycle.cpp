@@ -121,8 +121,7 @@ void TAudioMainForm::OnDeviceChange(ui::TMessage& msg) {
     ui::TForm::Dispatch(msg);
 }
 
-bool TAudioMainForm::RunConnection(const std::function<void()>& sequence) {
-    if (m_bConnectionRunning) return false;
+void TAudioMainForm::RunConnection(const std::function<void()>& sequence) {
     m_bConnectionRunning = 1;
     m_bRemovedWhileConnecting = 0;
     struct End {
@@ -145,7 +144,6 @@ bool TAudioMainForm::RunConnection(const std::function<void()>& sequence) {
         }
     } end{this};
     sequence();
-    return true;
 }
 
 // ---------------------------------------------------------------- shared steps
@@ -187,8 +185,7 @@ bool TAudioMainForm::TestDevice(const CONNECTION_RULES& rules) {
     m_hDevice = nullptr;
     for (int i = 0; i < rules.encOffTries; ++i) {
         if (Qorv_AudioSetOnOff(AUDIO_FEATURE_ENC, AUDIO_CMD_ONOFF, 0) != 0) continue;
-        // Active whether or not the filter device opens: its answer is only
-        // written to the debugger output.
+        // Active whether or not the filter device opens.
         if (rules.setFilterPath) Qorv_Set_DEVICE_SYMBOLIC_NAME(m_wVID, m_wPID);
         m_bDeviceActive = m_bSync = 1;
         ShowDevicePictures();
