@@ -336,6 +336,50 @@ TEST_F(LifeCycle, RefusedEncOffCommandsLeaveTheWindowAsItWas) {
     }
 }
 
+// What each sequence writes to the debugger output, and how it asks the
+// library for the active device again when refused.
+TEST_F(LifeCycle, EachSequenceReportsAndAsksAgainInItsOwnWay) {
+    const std::vector<std::wstring> watched = {L"DeviceArrival1", L"m_hDevice != NULL", L"bResult = 0",
+                                               L"***** fnDLLKQ_SetActive_Device", L"[DeviceArrival1][ScanENCGPIO]"};
+    const struct {
+        const char* name;
+        Sequence sequence;
+        bool builtWithDevice, plugged;
+        int refusals;
+        std::vector<std::wstring> lines;
+        size_t setActiveCalls;
+    } rows[] = {
+        {"arrival, nothing found", Sequence::Arrival, false, false, 0, {L"DeviceArrival1", L"bResult = 0"}, 0},
+        {"tick, nothing found", Sequence::Tick, false, false, 0, {}, 0},
+        {"arrival, device in use since the construction", Sequence::Arrival, true, true, 0,
+         {L"DeviceArrival1", L"m_hDevice != NULL"}, 0},
+        {"arrival, active device refused", Sequence::Arrival, false, true, 1,
+         {L"DeviceArrival1", L"***** fnDLLKQ_SetActive_Device, ret = 1 *****", L"[DeviceArrival1][ScanENCGPIO]"}, 1},
+        {"tick, active device refused", Sequence::Tick, false, true, 1, {}, 2},
+        {"arrival, active device refused twice", Sequence::Arrival, false, true, 2,
+         {L"DeviceArrival1", L"***** fnDLLKQ_SetActive_Device, ret = 1 *****", L"[DeviceArrival1][ScanENCGPIO]"}, 1},
+    };
+    for (const auto& row : rows) {
+        if (row.builtWithDevice) BuildWith();
+        else BuildWithout();
+        if (row.plugged && !row.builtWithDevice) Plug(kPid);
+        std::vector<std::wstring> lines;
+        trace::SetObserver([&](const std::wstring& line) {
+            for (const std::wstring& w : watched)
+                if (line.compare(0, w.size(), w) == 0) lines.push_back(line);
+        });
+        lib->ClearLog();
+        lib->FailNext("DLLKQ_SetActive_Device", row.refusals);
+        Run(row.sequence);
+        trace::SetObserver(nullptr);
+        EXPECT_EQ(lines, row.lines) << row.name;
+        EXPECT_EQ(lib->Calls("DLLKQ_SetActive_Device").size(), row.setActiveCalls) << row.name;
+        EXPECT_EQ(form->m_bDeviceActive, row.plugged ? 1 : 0) << row.name;
+        Close();
+        Unplug(kPid);
+    }
+}
+
 // The filter device's path is set by an arrival (the filter codes of the
 // re-application go to the device that arrived) but not by a tick (they
 // keep the path that the construction set).
