@@ -372,9 +372,18 @@ void TAudioMainForm::SetUpDeviceFeatures() {
     ShowBeeImage(0);
     ShowPage(1);
     Step(L"LoadLastProfile");
-    LoadLastProfile(m_szUserFolderName);
+    bool lastProfileDamaged = false;
+    try {
+        LoadLastProfile(m_szUserFolderName);
+    } catch (const ui::EConvertError& error) {
+        // A last profile cut short (a full disk, a crash at shut-down) must
+        // not stop every start: what it applied stays, and the next
+        // shut-down writes it anew.
+        trace::Out(L"***** LoadLastProfile: %ls *****", error.Message().c_str());
+        lastProfileDamaged = true;
+    }
     // 24. ENC and Timbrex from the registry; GPIO state.
-    if (m_bNoLastProfile == 1) {
+    if (m_bNoLastProfile == 1 || lastProfileDamaged) {
         Step(L"LoadENCState");
         LoadENCState();
         Step(L"LoadTimbrexState");

@@ -405,8 +405,14 @@ public:
     int m_bSavingProfile = 0, m_bEQFromEEPROM = 0, m_b3DFromEEPROM = 0, m_bNoLastProfile = 0;
     int m_iDefaultEQEnable = 0, m_iDefault3DEnable = 0, m_iDefault7ch1Enable = 0, m_iDefaultENCEnable = 0;
     int m_bProfileLoad = 1;
+    // Through the dialogs: 0 done, 1 no device, 2 cancelled; OpenProfile
+    // gives 3 for a damaged file (its error shown, the part before it applied).
     int SaveProfileAs();
     int OpenProfile();
+    int SaveProfile(const std::wstring& path);
+    // Raises the conversion error at the first required key that is no
+    // number; what came before it stays applied.
+    int LoadProfile(const std::wstring& path);
     int SaveLastProfile(const std::wstring& folderName);
     int LoadLastProfile(const std::wstring& folderName);
     int LoadDefaultProfile(const std::wstring& folderName);
@@ -597,6 +603,8 @@ private:
     // The GPIO worker's deferred click, on the window's thread.
     void DeferredGpioClick(ui::TObject* control, ui::TShiftState shift);
     bool LEDDialogShowing() const;
+    // The device's HID interface opens (and is closed again at once).
+    bool DeviceReachable() const;
     void ShowAboutBox();
     // ENC and the voice effect: false (after the warning when the device
     // does not offer them) unless a device is active and offers them.

@@ -206,15 +206,12 @@ void TAudioMainForm::EQResetImageClick(ui::TObject*) { ResetEQ(); }
 void TAudioMainForm::EQResetLabelClick(ui::TObject*) { ResetEQ(); }
 
 void TAudioMainForm::ApplyEQPresetFields(const std::vector<std::wstring>& fields, int p, int c) {
-    // A preset line needs five gains and the EQ-EN field; a shorter or
-    // malformed one leaves the preset as it was.
-    if (fields.size() < 6 || p < 0 || p > 3 || c < 0 || c > 3) return;
+    if (p < 0 || p > 3 || c < 0 || c > 3) return;
+    // Five gains and the EQ-EN field, all numbers: a missing field converts
+    // like an empty one and raises before anything changes; further fields
+    // are not read.
     int values[6];
-    try {
-        for (int i = 0; i < 6; ++i) values[i] = ui::StrToInt(fields[static_cast<size_t>(i)]);
-    } catch (const ui::EConvertError&) {
-        return;
-    }
+    for (size_t i = 0; i < 6; ++i) values[i] = ui::StrToInt(i < fields.size() ? fields[i] : std::wstring());
     for (int i = 0; i < 5; ++i) {
         WORD gain = ClampedGain(values[i]);
         m_EQParameters.wGain[i] = gain;
@@ -222,7 +219,7 @@ void TAudioMainForm::ApplyEQPresetFields(const std::vector<std::wstring>& fields
         m_EQSliderPos[p][i] = (2048 - mapped) * m_iEQSliderHeight / 2048;
     }
     StoreEQPreset(p);
-    m_bEQEnable = values[5];
+    m_bEQEnable = values[5] != 0 ? 1 : 0;
     for (int index : {p, c}) {
         ApplyEQPreset(index + 1);
         RefreshEQPage(index);

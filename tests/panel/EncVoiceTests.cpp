@@ -186,13 +186,15 @@ TEST_F(EncAndVoice, ConnectionSwitchesEncOnWithTheStoredLevel) {
         EXPECT_EQ(Caption(L"ENCValueLabel"), std::to_wstring(c.level));
         // Top of the track is level 30, its bottom 0 (150 pixels high).
         EXPECT_EQ(form->Image(L"ENCSliderImage")->Top(), 150 + (150 - 5 * c.level));
+        // Once for the default profile's load, once for a start without a
+        // last profile: both take ENC from the registry.
         const auto params = Named(constructionCalls, "DLLKQ_SetEnc_Parameters");
-        ASSERT_EQ(params.size(), 1u);
+        ASSERT_EQ(params.size(), 2u);
         std::vector<BYTE> expected(16);
         for (int i = 0; i < 16; ++i) expected[i] = static_cast<BYTE>(0xA0 + i);
         expected[8] = static_cast<BYTE>(c.level);
         expected[9] = expected[10] = expected[11] = 0;
-        EXPECT_EQ(params[0].bytes, expected) << "the device's block with the level in bytes 8..11";
+        for (const auto& p : params) EXPECT_EQ(p.bytes, expected) << "the device's block with the level in bytes 8..11";
         EXPECT_EQ(Setting(kEncValueMap, kEncValueName), c.stored) << "the stored value stays until a release";
         Close();
     }
@@ -372,8 +374,12 @@ TEST_F(EncAndVoice, TheStoredVoiceStateIsAppliedAndWrittenBackAtConnection) {
         Rebuild(Device::Present);
         EXPECT_EQ(form->m_iTimbrexEffect, c.effect);
         EXPECT_EQ(form->m_bTimbrexEnable, static_cast<int>(c.enableAfter));
-        const auto blocks = Blocks(constructionCalls, 12);
-        ASSERT_EQ(blocks.size(), 4u) << "ENC on, ENC read, voice switch, voice parameters";
+        // The default profile's load and the start without a last profile
+        // each send the same four.
+        auto blocks = Blocks(constructionCalls, 12);
+        ASSERT_EQ(blocks.size(), 8u) << "ENC on, ENC read, voice switch, voice parameters, twice";
+        EXPECT_TRUE(std::equal(blocks.begin(), blocks.begin() + 4, blocks.begin() + 4));
+        blocks.erase(blocks.begin(), blocks.begin() + 4);
         const WORD shift = static_cast<WORD>(static_cast<int>(c.levelAfter) - 12);
         const BYTE on = static_cast<BYTE>(c.enableAfter);
         EXPECT_EQ(blocks[2], std::vector<BYTE>({7, 0, on, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -439,7 +445,7 @@ TEST_F(EncAndVoice, AUserWithoutAdministratorRightsGetsEncAndTheVoiceEffect) {
             EXPECT_EQ(o.path, L"SOFTWARE\\Qorv 73xx Software") << "only the voice values are written back";
         }
     }
-    EXPECT_EQ(reads, 3) << "EncValueMap, TimbrexEnable, TimbrexLevel";
+    EXPECT_EQ(reads, 6) << "EncValueMap, TimbrexEnable, TimbrexLevel, for the default profile and the start";
     EXPECT_EQ(Setting(kEncValueMap, kEncValueName), 21u);
 }
 

@@ -125,6 +125,9 @@ TEST_F(Lighting, TheFirstConnectionAnnouncesSevenSlotsAndSendsTheirColours) {
     TAudioMainForm::OnStep = [&](const wchar_t* step) {
         if (std::wstring(step) == L"CreateGPIOThread") atStart = RGBCalls();
     };
+    // Without the maker's lighting in the default profile: the skin's places
+    // and colours alone.
+    ::WritePrivateProfileStringW(L"LED", nullptr, nullptr, (UserFolder() + L"DefaultProfile.ini").c_str());
     Build(Device::Present);
     ASSERT_EQ(form->m_iLEDPageMode, 1) << "the kit's Graphite skin has the lighting page";
     std::vector<std::string> expected = {"DLLKQ_SetRGB_Step_ById 3A 7 50 0"};

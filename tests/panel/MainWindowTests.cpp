@@ -154,6 +154,9 @@ TEST_F(MainWindow, BandSliderDragWritesTheGainOfItsPosition) {
 
 TEST_F(MainWindow, OneFlatBandSwitchesTheEQOffOnlyWhenAllAreFlat) {
     Build(Device::Present);
+    // Every preset flat again (the default profile shaped them at start).
+    form->InitEQConfig();
+    form->RefreshEQPage(0);
     form->m_bEQEnable = 1;
     struct Case {
         const char* name;
@@ -253,6 +256,9 @@ TEST_F(MainWindow, EachDragMoveSendsItsBandOnAnInterfaceOpenedForIt) {
 
 TEST_F(MainWindow, FlatPresetSendsNoRegisterAndSwitchesTheEQOff) {
     Build(Device::Present);
+    // Every preset flat again (the default profile shaped them at start).
+    form->InitEQConfig();
+    form->RefreshEQPage(0);
     form->m_bEQEnable = 1;
     Click(form->Image(L"EQS2Image"));
     EXPECT_EQ(form->m_iEQPreset, 2);

@@ -116,6 +116,8 @@ protected:
         ::CreateDirectoryW((AppData() + L"\\" + kUserFolder).c_str(), nullptr);
         SetIni(UserConfig(), L"Language", L"DefaultLanguage", L"English");
         SetIni(UserConfig(), L"Skin", L"DefaultSkin", L"Graphite");
+        // Each test starts as a first run: no last profile of another skin.
+        ::DeleteFileW((AppData() + L"\\" + kUserFolder + L"\\LastProfile.ini").c_str());
     }
     void TearDown() override { Close(); }
 

@@ -408,6 +408,7 @@ TEST_F(SoundField, ThreeDAndVirtual71ExcludeEachOther) {
         EXPECT_EQ(Tables().back().on, 1u);
         EXPECT_TRUE(boxes.empty());
         Close();
+        ::DeleteFileW((UserFolder() + L"LastProfile.ini").c_str());  // the next case starts afresh
     }
 }
 
@@ -471,6 +472,7 @@ TEST_F(SoundField, DefaultCircleIsLaidOutAndSent) {
             EXPECT_EQ(t.angle[RS_], 0.0f);
         }
         Close();
+        ::DeleteFileW((UserFolder() + L"LastProfile.ini").c_str());  // the next case starts afresh
         if (!c.defaultProfile)
             ::CopyFileW((vt::BinDir() + L"DefaultProfile.ini").c_str(), (UserFolder() + L"DefaultProfile.ini").c_str(),
                         FALSE);
