@@ -358,6 +358,74 @@ TEST_F(PanelSim, AnEqChangeSurvivesARestart) {
     EXPECT_TRUE(vt::CaptureScreenToPng(r, screenshots + L"panelsim-after-restart.png"));
 }
 
+// A click that opens one of the system's file dialogs (the button acts on
+// its release, and the modal dialog then holds the panel's thread): the
+// dialog's window.
+HWND ClickForFileDialog(const vt::Child& panel, HWND window, POINT at) {
+    ::ClientToScreen(window, &at);
+    ::SetCursorPos(at.x, at.y);
+    INPUT in[2] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = ::MulDiv(at.x, 65536, ::GetSystemMetrics(SM_CXSCREEN));
+        i.mi.dy = ::MulDiv(at.y, 65536, ::GetSystemMetrics(SM_CYSCREEN));
+    }
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, in, sizeof(INPUT));
+    HWND dialog = vt::WaitForWindow(
+        panel.pid(), [](HWND w) { return vt::WindowClass(w) == L"#32770" && ::IsWindowVisible(w); }, kWaitMs);
+    if (dialog) ::WaitForInputIdle(panel.process(), kWaitMs);
+    return dialog;
+}
+
+// Types a name into the file dialog's name box and presses its OK button.
+void ChooseInFileDialog(HWND dialog, const std::wstring& name) {
+    HWND box = ::GetDlgItem(dialog, 0x47C);  // the name combo box
+    if (!box) box = ::GetDlgItem(dialog, 0x480);  // the name edit box
+    ASSERT_NE(box, nullptr) << "the dialog has no name box";
+    ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(PanelSim, SaveAndLoadGoThroughTheSystemsFileDialogs) {
+    Start();
+    size_t before = DragBand(-40);
+    ASSERT_TRUE(WaitForReports({"hid 00 60 21 01 10", "hid 00 60 06 01 20", "hid 00 00 00 00 00"}, before));
+
+    // Save: a name typed without extension is saved with ".ini" and
+    // remembered in the program's settings.
+    HWND dialog = ClickForFileDialog(panel, window, Centre(L"Main", L"Menu1ImageUp"));
+    ASSERT_NE(dialog, nullptr) << "no save dialog";
+    ChooseInFileDialog(dialog, dir / L"mine");
+    const std::wstring saved = dir / L"mine.ini";
+    auto value = [](const std::wstring& file, const wchar_t* section, const wchar_t* key) {
+        wchar_t text[256] = {};
+        ::GetPrivateProfileStringW(section, key, L"", text, 256, file.c_str());
+        return std::wstring(text);
+    };
+    DWORD start = ::GetTickCount();
+    while (value(saved, L"Timbrex", L"TimbrexMode").empty() && ::GetTickCount() - start < kWaitMs) ::Sleep(50);
+    ASSERT_NE(value(saved, L"Timbrex", L"TimbrexMode"), L"") << "the whole profile is written";
+    EXPECT_FALSE(vt::FileExists(dir / L"mine"));
+    EXPECT_EQ(value(saved, L"EQ", L"S1").compare(0, 3, L"0x6"), 0)
+        << "the raised band: " << vt::Narrow(value(saved, L"EQ", L"S1"));
+    EXPECT_EQ(value(dir / L"AudioConfig.cfg", L"LastINI", L"Path"), saved);
+
+    // Load: the file changed by hand reaches the device.
+    ::WritePrivateProfileStringW(L"EQ", L"S1", L"0x500,0x480,0x400,0x470,0x540,1", saved.c_str());
+    ::WritePrivateProfileStringW(L"Effect", L"CurrentEffect", L"3", saved.c_str());
+    before = Log().size();
+    dialog = ClickForFileDialog(panel, window, Centre(L"Main", L"Menu2ImageUp"));
+    ASSERT_NE(dialog, nullptr) << "no open dialog";
+    ChooseInFileDialog(dialog, saved);
+    EXPECT_TRUE(WaitForLine("ioctl 08232008 02 00 00 00", before)) << "the effect's index";
+    const std::vector<std::string> band = {"hid 00 60 21 01 10", "hid 00 60 05 01 20"};
+    const std::vector<std::string> hid = HidLines(before);
+    EXPECT_NE(std::search(hid.begin(), hid.end(), band.begin(), band.end()), hid.end())
+        << vt::ReadFileBytes(dir / L"devicelog.txt");
+}
+
 TEST_F(PanelSim, TheWindowIsDraggedByItsLogo) {
     Start();
     RECT before{}, after{};
