@@ -119,7 +119,21 @@ run() {
         echo "harness: not started (no display); run 'harness.sh start' first" >&2
         return 125
     fi
-    exec "$WINE64" "$@"
+    # The program writes to a file that is followed onto our output until it
+    # ends. A process it starts (a companion program, an uninstaller's
+    # clean-up step, a system process wine starts on demand) inherits that
+    # file instead of ctest's pipe, so ctest does not wait for it.
+    mkdir -p "$state/runs"
+    local out rc
+    out=$(mktemp "$state/runs/out.XXXXXX")
+    "$WINE64" "$@" >"$out" 2>&1 &
+    local pid=$!
+    tail -n +1 -s 0.2 -f --pid="$pid" "$out" &
+    local follower=$!
+    wait "$pid"; rc=$?
+    wait "$follower"
+    rm -f "$out"
+    return "$rc"
 }
 
 case "$cmd" in
