@@ -96,7 +96,8 @@ TAudioMainForm::TAudioMainForm(ui::TComponent* owner)
     // 5. The settings file. The device search of step 14 needs nothing else
     // and runs meanwhile.
     LoadInstallSettings(L"AudioConfig.cfg", ui::Application->ExeName(), m_Config);
-    m_DeviceSearch = std::async(std::launch::async, SearchDevice, m_Config.SourceFolderFullPath);
+    m_DeviceSearch = std::async(std::launch::async, SearchDevice, m_Config.SourceFolderFullPath,
+                                kConstructionRules.searchTries);
 
     // 6. Initial values.
     SetInitialValues();
@@ -267,29 +268,22 @@ void TAudioMainForm::ReadConfigValues() {
     m_b3DV7ch1Exclusive = LeadingNumber(read(L"DefaultSet", L"3DV7ch1MutuallyExclusive"));
 }
 
-std::wstring TAudioMainForm::SearchDevice(const std::wstring& sourceFolder) {
+std::wstring TAudioMainForm::SearchDevice(const std::wstring& sourceFolder, int tries) {
     DEVICEID_MGR::CDeviceIdMgr ids;
     ids.LoadFromIniFile(sourceFolder + L"AudioConfig.cfg", DEVICEID_MGR::kUsbSection);
     std::wstring hardwareId;
-    if (FindDeviceByHardwareId(KSCATEGORY_AUDIO_GUID, kHardwareIdLengthTemplate, ids, &hardwareId) != 1)
-        FindDeviceByHardwareId(KSCATEGORY_AUDIO_GUID, kHardwareIdLengthTemplate, ids, &hardwareId);
+    for (int i = 0; i < tries; ++i)
+        if (FindDeviceByHardwareId(KSCATEGORY_AUDIO_GUID, kHardwareIdLengthTemplate, ids, &hardwareId) == 1) break;
     if (hardwareId.size() > 255) hardwareId.resize(255);
     return hardwareId;
 }
 
 void TAudioMainForm::FindAndOpenDevice() {
-    // 14. The device by the authenticated list of hardware IDs.
-    std::wstring hardwareId =
-        m_DeviceSearch.valid() ? m_DeviceSearch.get() : SearchDevice(m_Config.SourceFolderFullPath);
-    GetVidPidFromPath(hardwareId, m_wVID, m_wPID);
-
-    // 15. The library's active device.
-    int ret = fnDLLKQ_SetActive_Device(m_wVID, m_wPID);
-    if (ret != 0) {
-        trace::Out(L"***** fnDLLKQ_SetActive_Device, ret = %d *****", ret);
-        ::Sleep(10);
-        fnDLLKQ_SetActive_Device(m_wVID, m_wPID);
-    }
+    // 14, 15. The device by the authenticated list of hardware IDs, made the
+    // library's active device.
+    SelectDevice(m_DeviceSearch.valid() ? m_DeviceSearch.get()
+                                        : SearchDevice(m_Config.SourceFolderFullPath, kConstructionRules.searchTries),
+                 kConstructionRules);
 
     // 16. The HID interface and the filter driver.
     device::DeviceHandle hid = OpenHidDevice(m_wVID, m_wPID);
@@ -305,13 +299,8 @@ void TAudioMainForm::FindAndOpenDevice() {
         m_bDeviceActive = m_bSync = 0;
     }
     m_hDevice = hid ? hid.release() : nullptr;
-    ApplyLanguageEntry(LanguageEntry(state), Label(L"DeviceActiveLabel"), 1);
-    // The input picture shows Down while the device is active, the output
-    // picture while it is not (ToggleButton shows the flipped state).
-    int s = m_bDeviceActive ? 0 : 1;
-    ToggleButton(54, s);
-    s = m_bDeviceActive ? 1 : 0;
-    ToggleButton(55, s);
+    ShowDeviceLabel(state);
+    ShowDevicePictures();
 }
 
 void TAudioMainForm::SetUpDeviceFeatures() {

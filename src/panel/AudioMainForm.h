@@ -289,9 +289,31 @@ public:
     // ------------------------------------------------------------ features of their own files
     // Device life cycle
     int m_iConnectCount = 0;
+    // A device-interface broadcast as the window keeps it: the interface
+    // class and the device path, taken whole but never beyond the record.
+    struct DEVICE_BROADCAST {
+        GUID classGuid{};
+        std::wstring path;
+    };
+    // How the three connection sequences (construction, an arrival
+    // broadcast, the retry timer) differ.
+    struct CONNECTION_RULES;
+    static const CONNECTION_RULES kConstructionRules, kArrivalRules, kRetryRules;
+    // WM_DEVICECHANGE: arrivals and removals of device interfaces.
+    void OnDeviceChange(ui::TMessage& msg);
+    void DeviceArrival1(const DEVICE_BROADCAST& broadcast);
+    void DeviceRemoveComplete(const DEVICE_BROADCAST& broadcast);
     void Timer1Timer(ui::TObject* Sender);
     void GetVidPidFromPath(const std::wstring& path, WORD& vendorId, WORD& productId);
     void CreateGPIOThread();
+    // 1 while an arrival or retry sequence runs. Another arrival or tick
+    // that reaches the window meanwhile (the sequences let messages through)
+    // is run once the running one has ended; a removal runs at once and
+    // makes the running sequence stop before its label and state steps.
+    int m_bConnectionRunning = 0;
+    int m_bRemovedWhileConnecting = 0;
+    int m_bArrivalDeferred = 0, m_bTickDeferred = 0;
+    DEVICE_BROADCAST m_DeferredArrival;
     // Window messages, tray icon and menus
     void LoadTrayIcon();
     int ShowPluginMenu();
@@ -571,9 +593,30 @@ private:
     void ReadConfigValues();
     void FindAndOpenDevice();
     // The hardware ID of the first present supported device (empty when
-    // none): the list of AudioConfig.cfg in sourceFolder, one more search
-    // when the first finds nothing.
-    static std::wstring SearchDevice(const std::wstring& sourceFolder);
+    // none): the list of AudioConfig.cfg in sourceFolder, searched up to
+    // tries times while nothing is found.
+    static std::wstring SearchDevice(const std::wstring& sourceFolder, int tries);
+    // The IDs of the hardware ID found become the library's active device.
+    void SelectDevice(const std::wstring& hardwareId, const CONNECTION_RULES& rules);
+    // Arrival and retry: the HID interface opens (and is closed at once)
+    // and the device accepts ENC off within the rules' tries; false when the
+    // sequence ends here.
+    bool TestDevice(const CONNECTION_RULES& rules);
+    // Arrival and retry after their own first steps: search, selection, the
+    // device's test and, once it is active, its state sent again.
+    void Connect(const CONNECTION_RULES& rules);
+    // The device's state sent again after an arrival or a retry connected it.
+    void ReapplyDeviceState(const CONNECTION_RULES& rules);
+    // The microphone set up for a device that connects.
+    void SetUpMicrophoneOnConnect();
+    // The input and output pictures for m_bDeviceActive.
+    void ShowDevicePictures();
+    void ShowDeviceLabel(const wchar_t* entry);
+    // Runs an arrival or retry sequence marked as running; what was deferred
+    // meanwhile is posted when it ends.
+    void RunConnection(const std::function<void()>& sequence);
+    // A removal ran in the middle of the running sequence.
+    bool ConnectionInterrupted() const { return m_bRemovedWhileConnecting != 0; }
     void SetUpDeviceFeatures();
     // A push button's Down picture (only when its entry names a file) and
     // its label's ColorDown; Up loads the picture unconditionally.
@@ -630,6 +673,21 @@ private:
     std::deque<std::function<void()>> m_Posted;
 
     friend class TAudioMainFormAccess;
+};
+
+// The differences of the three connection sequences, as a table.
+struct TAudioMainForm::CONNECTION_RULES {
+    int searchTries;           // device searches while none is found
+    bool traceNotFound;        // "bResult = 0" when none is found
+    bool traceSetActive;       // a refused active device named in the debugger output
+    bool retrySetActive;       // the active device asked for once more when refused
+    DWORD sleepBeforeRetry;    // ms before that second request
+    int encOffTries;           // ENC off commands that may be refused (arrival, retry)
+    bool setFilterPath;        // the filter device's path set once ENC off is accepted
+    bool clearMonitorFlag;     // m_bMicMonitor back to 0 with the microphone step
+    bool scanButtons;          // GPIO and ENC button scan
+    bool restore3D;            // 3D from EEPROM or the default enable
+    bool stopTimer1;           // the retry timer off once connected
 };
 
 // Splits text at every ',' (blanks belong to the fields; a field that begins

@@ -480,6 +480,9 @@ int TAudioMainForm::SetLEDGpio(int on) {
 
 void TAudioMainForm::InitMultiColorLED() {
     if (m_iLEDPageMode != 1 || m_bInitMultiColorLED != 1) return;
+    // A device connected again before the thread sent its first colours:
+    // the thread already running serves it.
+    if (m_LEDThreadJoin) return;
     LEDEffectEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
     m_bLEDThreadStop = false;
     m_bLEDIdle = false;

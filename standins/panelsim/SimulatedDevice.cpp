@@ -8,6 +8,7 @@ extern "C" {
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <cwctype>
 #include <vector>
 
 #include "panel/device/DeviceSearch.h"
@@ -99,6 +100,14 @@ struct Found {
     DWORD pid;
     std::vector<HWND> windows;
 };
+
+// A device interface's path as device notifications carry it: the device
+// instance part in upper case, the interface class as it is.
+std::wstring NotifiedPath(std::wstring path) {
+    const size_t classAt = path.rfind(L"#{");
+    for (size_t i = 0; i < path.size() && i < classAt; ++i) path[i] = static_cast<wchar_t>(std::towupper(path[i]));
+    return path;
+}
 
 BOOL CALLBACK FindMainWindows(HWND hwnd, LPARAM lParam) {
     auto* found = reinterpret_cast<Found*>(lParam);
@@ -375,14 +384,16 @@ void SimulatedDevice::Notify(UINT event) {
     const struct {
         GUID cls;
         std::wstring path;
-    } interfaces[] = {{hidClass, sim_.HidPath(hid_)}, {KSCATEGORY_AUDIO_GUID, kAudioInterfacePath}};
+    } interfaces[] = {{hidClass, NotifiedPath(sim_.HidPath(hid_))}, {KSCATEGORY_AUDIO_GUID, kAudioInterfacePath}};
     Found found{::GetCurrentProcessId(), {}};
     ::EnumWindows(FindMainWindows, reinterpret_cast<LPARAM>(&found));
     for (const auto& itf : interfaces) {
         const size_t size =
             offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + (itf.path.size() + 1) * sizeof(wchar_t);
-        std::vector<BYTE> buffer(size, 0);
-        auto* broadcast = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(buffer.data());
+        // Kept for the simulation's life: a window that took longer than the
+        // timeout still reads the record when it gets to the message.
+        notifications_.emplace_back(size, 0);
+        auto* broadcast = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(notifications_.back().data());
         broadcast->dbcc_size = static_cast<DWORD>(size);
         broadcast->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
         broadcast->dbcc_classguid = itf.cls;

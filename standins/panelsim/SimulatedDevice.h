@@ -31,6 +31,7 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -122,6 +123,7 @@ private:
     PhantomAudioDevice audio_;
     epfake::EndpointWorld endpoints_;
     std::vector<BYTE> listen_;
+    std::deque<std::vector<BYTE>> notifications_;
     bool plugged_ = true;
     HANDLE stop_ = nullptr;
     std::thread watcher_;

@@ -103,6 +103,53 @@ protected:
         return false;
     }
 
+    // Waits until lines beginning with these heads follow each other (other
+    // lines in between) from line from on.
+    bool WaitForLinesInOrder(const std::vector<std::string>& heads, size_t from) const {
+        DWORD start = ::GetTickCount();
+        do {
+            std::vector<std::string> log = Log();
+            size_t h = 0;
+            for (size_t i = from; i < log.size() && h < heads.size(); ++i)
+                if (StartsWith(log[i], heads[h])) ++h;
+            if (h == heads.size()) return true;
+            ::Sleep(50);
+        } while (::GetTickCount() - start < kWaitMs);
+        return false;
+    }
+
+    // Pixels of the device label's place drawn in the colour of a Language.ini
+    // [Main] entry (its text colour).
+    int LabelPixels(const wchar_t* entry) const {
+        const std::wstring language = dir / L"Language\\1366x768\\English\\Language.ini";
+        wchar_t value[256] = {};
+        ::GetPrivateProfileStringW(L"Main", entry, L"", value, 256, language.c_str());
+        wchar_t text[64] = {}, font[64] = {};
+        unsigned colour = 0;
+        int size = 0, left = 0, top = 0, width = 0, height = 0;
+        if (swscanf(value, L"%63[^,],%u,,%63[^,],%d,%d,%d,%d,%d", text, &colour, font, &size, &left, &top, &width,
+                    &height) != 8)
+            return -1;
+        RECT client{};
+        ::GetClientRect(window, &client);
+        ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        const vt::Capture screen = vt::CaptureScreen(client);
+        int count = 0;
+        for (int y = top; y < top + height && y < screen.height; ++y)
+            for (int x = left; x < left + width && x < screen.width; ++x)
+                if (screen.At(x, y) == colour) ++count;
+        return count;
+    }
+    // Waits until the label is drawn in the colour of shown and not in that of gone.
+    bool WaitForLabel(const wchar_t* shown, const wchar_t* gone) const {
+        DWORD start = ::GetTickCount();
+        do {
+            if (LabelPixels(shown) > 0 && LabelPixels(gone) == 0) return true;
+            ::Sleep(50);
+        } while (::GetTickCount() - start < kWaitMs);
+        return false;
+    }
+
     // Writes a command for the simulation and waits until it was taken.
     void Control(const char* command) {
         const size_t before = Log().size();
@@ -646,19 +693,29 @@ TEST_F(PanelSim, MicrophoneBoostMuteMonitorAndGainReachTheDeviceLog) {
     EXPECT_TRUE(WaitForLine("endpoint listen 0", before));
 }
 
+// The device's removal and arrival as Windows announces them: the window
+// says so, and once the device is back its state goes to it again.
 TEST_F(PanelSim, UnplugTakesTheDeviceAwayAndReplugBringsItBack) {
     Start();
+    ASSERT_TRUE(WaitForLabel(L"LabelActive", L"LabelUnactive"));
+    size_t before = Log().size();
     Control("unplug");
     EXPECT_EQ(SimulatedAudioDevices(), 0);
-    size_t before = DragBand(-40);
-    // The EQ button after the drag: its library calls, which do not need
-    // the device, show that the panel handled the drag, which reached none.
-    Press(Centre(L"EQ", L"EQEQENImageUp"), 0);
-    ASSERT_TRUE(WaitForLine("lib DLLKQ_SetEQ_OnOff_ById 1 0", before));
+    EXPECT_TRUE(WaitForLabel(L"LabelUnactive", L"LabelActive")) << "the window still shows the device";
     EXPECT_TRUE(HidLines(before).empty()) << vt::ReadFileBytes(dir / L"devicelog.txt");
 
+    before = Log().size();
     Control("replug");
     EXPECT_EQ(SimulatedAudioDevices(), 1);
+    EXPECT_TRUE(WaitForLabel(L"LabelActive", L"LabelUnactive")) << "the window does not show the device again";
+    // The device made active and tested with ENC off, then its state sent
+    // again: ENC, the equaliser's switch, virtual 7.1, the filter's value.
+    EXPECT_TRUE(WaitForLinesInOrder({"sim replug", "lib DLLKQ_SetActive_Device 2F7B 731F",
+                                     "lib DLLKQ_AudioCommand 234 : 04 00 00 00 00 00", "lib DLLKQ_SetEnc_Parameters",
+                                     "lib DLLKQ_SetVirtual7ch1_OnOff", "lib DLLKQ_SetVirtual7ch1 ",
+                                     "lib DLLKQ_SetVirtual7ch1_Scalar", "ioctl 00223028"},
+                                    before))
+        << vt::ReadFileBytes(dir / L"devicelog.txt");
     before = DragBand(-20);
     EXPECT_TRUE(WaitForLine("hid 00 60 20 01 10", before)) << "the band is written to the device again";
 }

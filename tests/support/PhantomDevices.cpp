@@ -1,5 +1,7 @@
 #include "PhantomDevices.h"
 
+#include <algorithm>
+
 #include <objbase.h>
 
 #include <cstdio>
@@ -55,6 +57,13 @@ std::wstring PhantomDevices::Add(const std::vector<std::wstring>& hardwareIds,
     if (!::SetupDiRegisterDeviceInfo(set_, &data, 0, nullptr, nullptr, nullptr)) return L"";
     made_.push_back(id);
     return id;
+}
+
+bool PhantomDevices::Remove(const std::wstring& instanceId) {
+    SP_DEVINFO_DATA data = {};
+    if (!Find(set_, instanceId, data) || !::SetupDiRemoveDevice(set_, &data)) return false;
+    made_.erase(std::remove(made_.begin(), made_.end(), instanceId), made_.end());
+    return true;
 }
 
 bool PhantomDevices::SetRaw(const std::wstring& instanceId, DWORD property,

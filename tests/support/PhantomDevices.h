@@ -26,6 +26,9 @@ public:
     // the device's instance ID, or "" on failure.
     std::wstring Add(const std::vector<std::wstring>& hardwareIds,
                      const std::vector<std::wstring>& lowerFilters = {});
+    // Removes a device made here (as when it is unplugged); false when there
+    // is no such device.
+    bool Remove(const std::wstring& instanceId);
     // Sets a REG_SZ property (for example SPDRP_DEVICEDESC) of a device made here.
     bool SetText(const std::wstring& instanceId, DWORD property, const std::wstring& text);
     // Sets raw property data.
