@@ -38,11 +38,35 @@ bool WaitForState(SC_HANDLE service, const wchar_t* name, DWORD wanted) {
     return false;
 }
 
+// The process the service runs in, opened for waiting; empty when the
+// service has none or it cannot be opened.
+win::Handle OpenServiceProcess(SC_HANDLE service) {
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD needed = 0;
+    if (!::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof(status),
+                                &needed) ||
+        status.dwProcessId == 0)
+        return win::Handle();
+    return win::Handle(::OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId));
+}
+
+// A service reports itself stopped a moment before its process ends, and
+// until then its program file is in use: callers replace or delete that
+// file right after the stop. The wait is bounded like the state polls.
+void WaitForProcessEnd(const win::Handle& process, const wchar_t* name) {
+    if (!process) return;
+    if (::WaitForSingleObject(process.get(), kPolls * kPollMs) != WAIT_OBJECT_0)
+        trace::Out(L"***** %ls's process still running after %lu ms *****\n", name, kPolls * kPollMs);
+}
+
 int Stop(SC_HANDLE service, const wchar_t* name, const SERVICE_STATUS& status) {
     if (status.dwCurrentState == SERVICE_STOPPED) return kServiceDone;
+    const win::Handle process = OpenServiceProcess(service);
     SERVICE_STATUS ignored = {};
     if (!::ControlService(service, SERVICE_CONTROL_STOP, &ignored)) return kServiceStopRequestFailed;
-    return WaitForState(service, name, SERVICE_STOPPED) ? kServiceDone : kServiceStopTimedOut;
+    if (!WaitForState(service, name, SERVICE_STOPPED)) return kServiceStopTimedOut;
+    WaitForProcessEnd(process, name);
+    return kServiceDone;
 }
 
 int Start(SC_HANDLE service, const wchar_t* name, const SERVICE_STATUS& status) {

@@ -8,6 +8,8 @@
 // <own folder>\<name>.log ("start", "control <code>", "stop") and answers
 // stop requests. <own folder>\<name>.ini changes its behaviour for tests:
 //   [Behaviour] StopDelayMs=<ms>  StartDelayMs=<ms>
+//               ExitDelayMs=<ms>  the process stays that long after it
+//                                 has reported itself stopped
 //               RegisterFails=1   "/Service" registers nothing, logs
 //                                 "registration refused" and still ends
 //                                 with 0, as a registration that fails
@@ -177,5 +179,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (argc >= 2) g_name = argv[1];
     SERVICE_TABLE_ENTRYW table[] = {{&g_name[0], ServiceMain}, {nullptr, nullptr}};
-    return ::StartServiceCtrlDispatcherW(table) ? 0 : 1;
+    const BOOL dispatched = ::StartServiceCtrlDispatcherW(table);
+    // A service's process ends a moment after it has reported itself stopped.
+    ::Sleep(Setting(L"ExitDelayMs"));
+    return dispatched ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "shared/DebugTrace.h"
+#include "shared/ScopedWin.h"
 #include "shared/ServiceControl.h"
 
 namespace {
@@ -102,6 +103,49 @@ TEST(ControlTheService, WaitsReportTheirPauses) {
         EXPECT_GE(pauses, 0) << step.name;
         EXPECT_LT(pauses, 30) << step.name;
     }
+}
+
+// Once a stop has been answered with zero, the service's program file is no
+// longer in use: the installer replaces it and the uninstaller deletes it
+// right after the stop, even when the process ends well after it has
+// reported itself stopped.
+TEST(ControlTheService, AfterTheStopTheProgramFileCanBeDeleted) {
+    vt::StandInService svc(kService);
+    ASSERT_TRUE(svc.registered());
+    svc.Set(L"ExitDelayMs", 3000);
+    ASSERT_EQ(ControlTheService(kService, SERVICE_CONTROL_START), kServiceDone);
+    const std::wstring kept = svc.Program() + L".kept";
+    ASSERT_TRUE(::CopyFileW(svc.Program().c_str(), kept.c_str(), FALSE));
+
+    EXPECT_EQ(ControlTheService(kService, SERVICE_CONTROL_STOP), kServiceDone);
+    const bool deleted = ::DeleteFileW(svc.Program().c_str()) != FALSE;
+    EXPECT_TRUE(deleted) << "error " << ::GetLastError();
+
+    // The program back for the fixture's removal of the registration.
+    if (deleted) {
+        EXPECT_TRUE(::MoveFileW(kept.c_str(), svc.Program().c_str()));
+    } else {
+        ::DeleteFileW(kept.c_str());
+    }
+}
+
+// The wait for the process is bounded: a process that lingers is reported
+// on the debugger and the stop still counts as done, since the service is.
+TEST(ControlTheService, AProcessThatLingersIsReportedAfterTheWait) {
+    vt::StandInService svc(kService);
+    ASSERT_TRUE(svc.registered());
+    svc.Set(L"ExitDelayMs", 12000);  // longer than 30 polls of 300 ms
+    ASSERT_EQ(ControlTheService(kService, SERVICE_CONTROL_START), kServiceDone);
+    const win::Handle process(::OpenProcess(SYNCHRONIZE, FALSE, svc.ProcessId()));
+    ASSERT_TRUE(process);
+    ServiceTraceLines trace;
+    EXPECT_EQ(ControlTheService(kService, SERVICE_CONTROL_STOP), kServiceDone);
+    EXPECT_EQ(::WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0) << "the registration goes after it";
+    const std::vector<std::wstring> lines = trace.Take();
+    ASSERT_EQ(lines.size(), 2u);
+    int pauses = -1;
+    EXPECT_EQ(WaitState(lines[0], kService, pauses), L"STOPPED") << vt::Narrow(lines[0]);
+    EXPECT_EQ(lines[1], L"***** " + std::wstring(kService) + L"'s process still running after 9000 ms *****\n");
 }
 
 TEST(ControlTheService, UserCodeOnStoppedServiceStillGivesZero) {

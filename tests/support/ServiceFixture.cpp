@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "InstalledState.h"
+#include "shared/ScopedWin.h"
 
 namespace vt {
 
@@ -40,6 +41,18 @@ DWORD StandInService::State() const {
     return state;
 }
 
+DWORD StandInService::ProcessId() const {
+    win::ServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) return 0;
+    win::ServiceHandle service(::OpenServiceW(manager.get(), name_.c_str(), SERVICE_QUERY_STATUS));
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD needed = 0;
+    if (!service || !::QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                            sizeof(status), &needed))
+        return 0;
+    return status.dwProcessId;
+}
+
 void StandInService::StopAndWait() const { StopServiceAndWait(name_); }
 
 void StopServiceAndWait(const std::wstring& name) {
@@ -47,11 +60,24 @@ void StopServiceAndWait(const std::wstring& name) {
     if (!manager) return;
     SC_HANDLE service = ::OpenServiceW(manager, name.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS);
     if (service) {
+        // The process goes a moment after the service reports itself
+        // stopped; its program file stays in use until then.
+        SERVICE_STATUS_PROCESS running = {};
+        DWORD needed = 0;
+        HANDLE process = nullptr;
+        if (::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&running),
+                                   sizeof(running), &needed) &&
+            running.dwProcessId != 0)
+            process = ::OpenProcess(SYNCHRONIZE, FALSE, running.dwProcessId);
         SERVICE_STATUS status = {};
         ::ControlService(service, SERVICE_CONTROL_STOP, &status);
         for (int i = 0; i < 300; ++i) {
             if (!::QueryServiceStatus(service, &status) || status.dwCurrentState == SERVICE_STOPPED) break;
             ::Sleep(100);
+        }
+        if (process) {
+            ::WaitForSingleObject(process, 10000);
+            ::CloseHandle(process);
         }
         ::CloseServiceHandle(service);
     }

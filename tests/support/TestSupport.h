@@ -136,13 +136,17 @@ public:
 
     bool registered() const { return registered_; }
     const std::wstring& name() const { return name_; }
+    // The service's program file.
+    std::wstring Program() const { return dir_ / L"VelloService.exe"; }
     // Log lines so far: "start", "control <code>", "stop".
     std::vector<std::wstring> Log() const;
     void ClearLog() const;
-    // [Behaviour] settings: StopDelayMs, StartDelayMs.
+    // [Behaviour] settings: StopDelayMs, StartDelayMs, ExitDelayMs.
     void Set(const std::wstring& key, int value) const;
     // Current state (SERVICE_RUNNING, ...) or 0 when it cannot be queried.
     DWORD State() const;
+    // The id of the process it runs in, 0 when it is not running.
+    DWORD ProcessId() const;
     // Stops it directly through the service manager and waits for STOPPED.
     void StopAndWait() const;
 
