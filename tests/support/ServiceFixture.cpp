@@ -41,16 +41,25 @@ DWORD StandInService::State() const {
     return state;
 }
 
+namespace {
+
+// The id of the process the service runs in, 0 when it runs in none.
+DWORD ServiceProcessId(SC_HANDLE service) {
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD needed = 0;
+    if (!service || !::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                            sizeof(status), &needed))
+        return 0;
+    return status.dwProcessId;
+}
+
+}  // namespace
+
 DWORD StandInService::ProcessId() const {
     win::ServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) return 0;
     win::ServiceHandle service(::OpenServiceW(manager.get(), name_.c_str(), SERVICE_QUERY_STATUS));
-    SERVICE_STATUS_PROCESS status = {};
-    DWORD needed = 0;
-    if (!service || !::QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                                            sizeof(status), &needed))
-        return 0;
-    return status.dwProcessId;
+    return ServiceProcessId(service.get());
 }
 
 void StandInService::StopAndWait() const { StopServiceAndWait(name_); }
@@ -62,13 +71,8 @@ void StopServiceAndWait(const std::wstring& name) {
     if (service) {
         // The process goes a moment after the service reports itself
         // stopped; its program file stays in use until then.
-        SERVICE_STATUS_PROCESS running = {};
-        DWORD needed = 0;
-        HANDLE process = nullptr;
-        if (::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&running),
-                                   sizeof(running), &needed) &&
-            running.dwProcessId != 0)
-            process = ::OpenProcess(SYNCHRONIZE, FALSE, running.dwProcessId);
+        const DWORD pid = ServiceProcessId(service);
+        HANDLE process = pid ? ::OpenProcess(SYNCHRONIZE, FALSE, pid) : nullptr;
         SERVICE_STATUS status = {};
         ::ControlService(service, SERVICE_CONTROL_STOP, &status);
         for (int i = 0; i < 300; ++i) {
