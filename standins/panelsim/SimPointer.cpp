@@ -10,12 +10,13 @@
 // not be placed or the panel did not answer within 10 s.
 //
 // The panel reads the pointer's position when it handles a press or a move.
-// Under Wine the system answers that from the last input that moved the
-// pointer for a short while only, then from the display, and moving the
-// display's pointer can be refused; so until the panel has handled a step
-// the pointer is placed again every 20 ms, one pixel to the right and back
-// (the panel's sliders go by the vertical position). A busy machine can
-// still make the panel see a position a pixel off.
+// Under Wine every move of the display's pointer reaches the panel's window
+// as well, and the panel takes it in when it next looks at its messages,
+// putting the pointer back where the display had it then. So the press and
+// the move are sent only once the pointer has stayed in place while the
+// panel caught up, and until the panel has handled the press the pointer is
+// placed again every 20 ms, one pixel to the right and back (the panel's
+// sliders go by the vertical position).
 #include <windows.h>
 
 #include <cstdlib>
@@ -25,6 +26,8 @@
 namespace {
 
 constexpr DWORD kTimeoutMs = 10000;
+// Time for the display to pass a moved pointer on to the panel.
+constexpr DWORD kSyncMs = 30;
 
 void Send(DWORD flags, LONG dx = 0, LONG dy = 0) {
     INPUT in = {};
@@ -53,6 +56,32 @@ bool Place(POINT p) {
             if (At(p)) return true;
         }
     }
+    return false;
+}
+
+// Waits until the panel's thread has come back to its message loop, where
+// it first takes in what the display has told it.
+void Sync(HWND window) {
+    ::Sleep(kSyncMs);
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &ignored);
+}
+
+// Places the pointer at p for good. Moving the display's pointer tells the
+// panel's window where the pointer went; a panel still busy takes that in
+// later, and then puts the pointer back where it was at that moment. So p
+// counts as reached only when it has stayed p across two such syncs.
+bool Settle(HWND window, POINT p) {
+    const DWORD start = ::GetTickCount();
+    int held = 0;
+    do {
+        if (!At(p)) {
+            held = 0;
+            if (!Place(p)) continue;
+        }
+        Sync(window);
+        if (At(p) && ++held == 2) return true;
+    } while (::GetTickCount() - start < kTimeoutMs);
     return false;
 }
 
@@ -87,10 +116,10 @@ int wmain(int argc, wchar_t** argv) {
     const int dy = argc > 3 ? std::wcstol(argv[3], nullptr, 10) : 0;
     ::ClientToScreen(window, &from);
     const POINT to{from.x, from.y + dy};
-    if (!Place(from)) return 2;
+    if (!Settle(window, from)) return 2;
     Send(MOUSEEVENTF_LEFTDOWN);
     if (!WaitForCapture(window, true, from)) return 2;
-    if (!Place(to)) return 2;
+    if (!Settle(window, to)) return 2;
     Send(MOUSEEVENTF_LEFTUP);
     return WaitForCapture(window, false, to) ? 0 : 2;
 }
